@@ -1,0 +1,229 @@
+#include "message.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+#include "../values/dotted.h"
+#include "../values/oid.h"
+
+namespace quillow {
+
+namespace {
+
+constexpr const char* kNullText = "NULL";
+constexpr const char* kSysUpTime = "1.3.6.1.2.1.1.3.0";
+constexpr const char* kSnmpTrapOid = "1.3.6.1.6.3.1.1.4.1.0";
+constexpr const char* kStandardTrapPrefix = "1.3.6.1.6.3.1.1.5.";
+// The SNMPv2 form of every v1 trap has generic-trap 6.
+constexpr std::int32_t kEnterpriseSpecific = 6;
+
+}  // namespace
+
+SnmpMessage::SnmpMessage(std::uint32_t pduType, std::int32_t version)
+    : community_(new (std::nothrow) SnmpOctetString(kDefaultCommunity)),
+      version_(new (std::nothrow) SnmpInteger(version)),
+      varbinds_(new (std::nothrow) VarbindList()) {
+    setPduType(pduType);
+}
+
+SnmpMessage::SnmpMessage()
+    : community_(new (std::nothrow) SnmpOctetString(kDefaultCommunity)), varbinds_(new (std::nothrow) VarbindList()) {}
+
+SnmpMessage::~SnmpMessage() {
+    varbinds_.reset();
+    community_.reset();
+    version_.reset();
+    pdu_.reset();
+}
+
+std::size_t SnmpMessage::pduContentSize() const {
+    return pdu_->headerSize() + (varbinds_ != nullptr ? varbinds_->encodedSize() : 0);
+}
+
+std::size_t SnmpMessage::contentSize() const {
+    std::size_t size = 0;
+    if (version_ != nullptr) size += version_->encodedSize();
+    if (community_ != nullptr) size += community_->encodedSize();
+    if (pdu_ != nullptr) size += berElementSize(pduContentSize());
+    return size;
+}
+
+std::size_t SnmpMessage::encodedSize() const { return berElementSize(contentSize()); }
+
+void SnmpMessage::encode(std::uint8_t*& out) const {
+    std::uint8_t* at = out;
+    *at++ = kTagSequence;
+    berWriteLength(at, static_cast<std::uint32_t>(contentSize()));
+    if (version_ != nullptr) version_->encode(at);
+    if (community_ != nullptr) community_->encode(at);
+    if (pdu_ == nullptr) return;
+    *at++ = pdu_->getPduType();
+    berWriteLength(at, static_cast<std::uint32_t>(pduContentSize()));
+    pdu_->encode(at);
+    if (varbinds_ != nullptr) varbinds_->encode(at);
+}
+
+std::int32_t SnmpMessage::getVersion() const {
+    if (version_ == nullptr) throw 0;
+    return static_cast<std::int32_t>(version_->getValue());
+}
+
+const char* SnmpMessage::getCommunity() const { return community_ != nullptr ? community_->toText() : nullptr; }
+
+std::int32_t SnmpMessage::getVarbindCount() const { return varbinds_ != nullptr ? varbinds_->count() : 0; }
+
+Varbind* SnmpMessage::varbindAt(std::int32_t position) const {
+    return varbinds_ != nullptr ? varbinds_->at(position) : nullptr;
+}
+
+const char* SnmpMessage::getOidText(std::int32_t position) const {
+    const Varbind* varbind = varbindAt(position);
+    if (varbind == nullptr || varbind->getName() == nullptr) return kNullText;
+    return varbind->getName()->toText();
+}
+
+const char* SnmpMessage::getValueTypeName(std::int32_t position) const {
+    const Varbind* varbind = varbindAt(position);
+    if (varbind == nullptr || varbind->getValue() == nullptr) return kNullText;
+    return varbind->getValue()->getTypeName();
+}
+
+const char* SnmpMessage::getValueText(std::int32_t position) const {
+    const Varbind* varbind = varbindAt(position);
+    if (varbind == nullptr || varbind->getValue() == nullptr) return kNullText;
+    return varbind->getValue()->toText();
+}
+
+std::int32_t SnmpMessage::getRequestId() const { return pdu_ != nullptr ? pdu_->getRequestId() : 0; }
+std::int32_t SnmpMessage::getErrorIndex() const { return pdu_ != nullptr ? pdu_->getErrorIndex() : 0; }
+std::int32_t SnmpMessage::getErrorStatus() const { return pdu_ != nullptr ? pdu_->getErrorStatus() : 0; }
+
+bool SnmpMessage::isV2Notification() const {
+    const std::uint8_t type = getPduType();
+    return type == kTagTrapV2 || type == kTagInformRequest;
+}
+
+std::int32_t SnmpMessage::getGenericTrap() const {
+    if (pdu_ == nullptr) return 0;
+    return isV2Notification() ? kEnterpriseSpecific : pdu_->getGenericTrap();
+}
+
+std::int32_t SnmpMessage::getSpecificTrap() const {
+    if (pdu_ == nullptr) return 0;
+    if (!isV2Notification()) return pdu_->getSpecificTrap();
+    // Binding 2 is snmpTrapOID.0; its value's last arc is the specific-trap.
+    const char* text = getValueText(2);
+    if (text == nullptr) return 0;
+    const char* lastDot = std::strrchr(text, '.');
+    if (lastDot == nullptr) return 0;
+    return toSigned32(readDecimal(lastDot + 1));
+}
+
+std::uint32_t SnmpMessage::getTimeStamp() const { return pdu_ != nullptr ? pdu_->getTimeStamp() : 0; }
+const char* SnmpMessage::getAgentAddress() const { return pdu_ != nullptr ? pdu_->getAgentAddress() : nullptr; }
+const char* SnmpMessage::getEnterprise() const { return pdu_ != nullptr ? pdu_->getEnterprise() : nullptr; }
+
+std::uint8_t SnmpMessage::getPduType() const { return pdu_ != nullptr ? pdu_->getPduType() : kNoPduType; }
+
+void SnmpMessage::buildV2TrapVarbinds(std::uint32_t timeStamp, const char* enterprise, std::int32_t genericTrap,
+                                      std::int32_t specificTrap) {
+    if ((pduType_ != kTagTrapV2 && pduType_ != kTagInformRequest) || varbinds_ == nullptr) return;
+
+    // A binding whose allocation fails is left out; one whose name or value
+    // fails is kept without it (a missing value goes out as NULL).
+    SnmpOid* upTimeName = new (std::nothrow) SnmpOid(kSysUpTime);
+    SnmpTimeTicks* upTime = new (std::nothrow) SnmpTimeTicks(timeStamp);
+    Varbind* first = new (std::nothrow) Varbind(upTimeName, upTime);
+    if (first == nullptr) {
+        delete upTimeName;
+        delete upTime;
+    }
+
+    SnmpOid* trapOidName = new (std::nothrow) SnmpOid(kSnmpTrapOid);
+    // Both texts are formatted with their bound: the standard prefix is 18
+    // characters and a generic-trap of 0 to 5 adds one digit, within 20
+    // bytes; ".0." and a 32-bit number in decimal take at most 14 characters
+    // behind the enterprise, within its length plus 103.
+    const char* base = enterprise != nullptr ? enterprise : "";
+    const bool standard = genericTrap >= 0 && genericTrap <= 5;
+    const std::size_t capacity = standard ? 20 : std::strlen(base) + 103;
+    std::unique_ptr<char[]> text(new (std::nothrow) char[capacity]);
+    SnmpOid* trapOid = nullptr;
+    if (text != nullptr) {
+        if (standard) {
+            std::snprintf(text.get(), capacity, "%s%d", kStandardTrapPrefix, static_cast<int>(genericTrap + 1));
+        } else {
+            std::snprintf(text.get(), capacity, "%s.0.%d", base, static_cast<int>(specificTrap));
+        }
+        trapOid = new (std::nothrow) SnmpOid(text.get());
+    }
+    Varbind* second = new (std::nothrow) Varbind(trapOidName, trapOid);
+    if (second == nullptr) {
+        delete trapOidName;
+        delete trapOid;
+    }
+
+    Varbind* former = varbinds_->replaceHead(first);
+    varbinds_->append(second);
+    varbinds_->append(former);
+}
+
+void SnmpMessage::setRequestId(std::int32_t value) {
+    if (pdu_ != nullptr) pdu_->setRequestId(value);
+}
+void SnmpMessage::setErrorIndex(std::int32_t value) {
+    if (pdu_ != nullptr) pdu_->setErrorIndex(value);
+}
+void SnmpMessage::setErrorStatus(std::int32_t value) {
+    if (pdu_ != nullptr) pdu_->setErrorStatus(value);
+}
+void SnmpMessage::setGenericTrap(std::int32_t value) {
+    if (pdu_ != nullptr) pdu_->setGenericTrap(value);
+}
+void SnmpMessage::setSpecificTrap(std::int32_t value) {
+    if (pdu_ != nullptr) pdu_->setSpecificTrap(value);
+}
+void SnmpMessage::setTimeStamp(std::uint32_t value) {
+    if (pdu_ != nullptr) pdu_->setTimeStamp(value);
+}
+void SnmpMessage::setAgentAddress(const char* text) {
+    if (pdu_ != nullptr) pdu_->setAgentAddress(text);
+}
+void SnmpMessage::setEnterprise(const char* text) {
+    if (pdu_ != nullptr) pdu_->setEnterprise(text);
+}
+
+void SnmpMessage::setPduType(std::uint32_t tag) {
+    pduType_ = tag;
+    if (!hasPduClass(tag)) return;
+    pdu_.reset();
+    pdu_.reset(makePdu(tag));
+}
+
+void SnmpMessage::setPdu(SnmpPdu* pdu) {
+    if (pdu != pdu_.get()) pdu_.reset(pdu);
+}
+
+void SnmpMessage::setVersion(SnmpInteger* version) {
+    if (version != version_.get()) version_.reset(version);
+}
+
+void SnmpMessage::setCommunityValue(SnmpOctetString* community) {
+    if (community != community_.get()) community_.reset(community);
+}
+
+void SnmpMessage::setCommunity(const char* text) {
+    community_.reset();
+    community_.reset(new (std::nothrow) SnmpOctetString(text));
+}
+
+void SnmpMessage::addVarbind(Varbind* varbind) {
+    if (varbinds_ == nullptr) {
+        delete varbind;
+        return;
+    }
+    varbinds_->append(varbind);
+}
+
+}  // namespace quillow
