@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <new>
 
 #include "../values/dotted.h"
@@ -14,9 +15,22 @@ namespace {
 constexpr const char* kNullText = "NULL";
 constexpr const char* kSysUpTime = "1.3.6.1.2.1.1.3.0";
 constexpr const char* kSnmpTrapOid = "1.3.6.1.6.3.1.1.4.1.0";
-constexpr const char* kStandardTrapPrefix = "1.3.6.1.6.3.1.1.5.";
+constexpr char kStandardTrapPrefix[] = "1.3.6.1.6.3.1.1.5.";
 // The SNMPv2 form of every v1 trap has generic-trap 6.
 constexpr std::int32_t kEnterpriseSpecific = 6;
+
+// The texts of a notification's identifier are formatted into buffers of
+// these sizes, which hold every input: the standard prefix with the one digit
+// of generic-trap + 1 (1 to 6) and the terminator, and behind an enterprise
+// ".0." with a 32-bit number ("-2147483648" at the longest) and the
+// terminator.
+constexpr std::size_t kStandardTrapTextSize = 20;
+constexpr std::size_t kEnterpriseTrapTextExtra = 103;
+constexpr std::size_t kLongestInt32Text = std::numeric_limits<std::int32_t>::digits10 + 2;
+static_assert(sizeof kStandardTrapPrefix - 1 + 1 + 1 <= kStandardTrapTextSize,
+              "a standard trap identifier must fit its buffer");
+static_assert(sizeof ".0." - 1 + kLongestInt32Text + 1 <= kEnterpriseTrapTextExtra,
+              "an enterprise trap identifier must fit its buffer");
 
 }  // namespace
 
@@ -141,13 +155,12 @@ void SnmpMessage::buildV2TrapVarbinds(std::uint32_t timeStamp, const char* enter
     }
 
     SnmpOid* trapOidName = new (std::nothrow) SnmpOid(kSnmpTrapOid);
-    // Both texts are formatted with their bound: the standard prefix is 18
-    // characters and a generic-trap of 0 to 5 adds one digit, within 20
-    // bytes; ".0." and a 32-bit number in decimal take at most 14 characters
-    // behind the enterprise, within its length plus 103.
+    // The enterprise is used only for generic-trap outside 0 to 5; a missing
+    // one counts as empty. Both texts are formatted with their bound (see the
+    // sizes above), so neither is ever cut.
     const char* base = enterprise != nullptr ? enterprise : "";
     const bool standard = genericTrap >= 0 && genericTrap <= 5;
-    const std::size_t capacity = standard ? 20 : std::strlen(base) + 103;
+    const std::size_t capacity = standard ? kStandardTrapTextSize : std::strlen(base) + kEnterpriseTrapTextExtra;
     std::unique_ptr<char[]> text(new (std::nothrow) char[capacity]);
     SnmpOid* trapOid = nullptr;
     if (text != nullptr) {
