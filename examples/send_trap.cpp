@@ -43,7 +43,7 @@ void printUsage(std::FILE* to) {
         "  HOST           the receiver's dotted IPv4 address or DNS name\n"
         "  PORT           the receiver's UDP port, 1 to 65535 (receivers usually listen on 162)\n"
         "  COMMUNITY      the community name\n"
-        "  ENTERPRISE     dotted object identifier of the sender's kind, e.g. 1.3.6.1.4.1.8072.2.3\n"
+        "  ENTERPRISE     dotted object identifier of the sender's kind, e.g. 1.3.6.1.4.1.32473.2.3\n"
         "  AGENT-ADDRESS  dotted IPv4 address of the sender, e.g. 192.168.2.1\n"
         "  GENERIC        generic-trap number: 0 coldStart, 1 warmStart, 2 linkDown, 3 linkUp,\n"
         "                 4 authenticationFailure, 5 egpNeighborLoss, 6 enterpriseSpecific\n"
@@ -144,7 +144,7 @@ int readArguments(int argc, char** argv, Notification& n) {
     n.community = argv[at++];
     n.enterprise = argv[at++];
     if (!isObjectIdentifier(n.enterprise)) {
-        return badArgument("ENTERPRISE", n.enterprise, "a dotted object identifier such as 1.3.6.1.4.1.8072.2.3");
+        return badArgument("ENTERPRISE", n.enterprise, "a dotted object identifier such as 1.3.6.1.4.1.32473.2.3");
     }
     if (v1) {
         n.agentAddress = argv[at++];

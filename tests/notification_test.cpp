@@ -64,13 +64,13 @@ const TrapOidCase kTrapOidCases[] = {
     {5, 9, "1.3.6.1.4.1.99", "1.3.6.1.6.3.1.1.5.6", 6},
     // Every other generic-trap gives enterprise.0.specific.
     {6, 17, "1.3.6.1.6.3.1.1.5", "1.3.6.1.6.3.1.1.5.0.17", 17},
-    {-1, 4, "1.3.6.1.4.1.8072", "1.3.6.1.4.1.8072.0.4", 4},
-    {7, 0, "1.3.6.1.4.1.8072.2", "1.3.6.1.4.1.8072.2.0.0", 0},
-    {6, 2147483647, "1.3.6.1.4.1.8072", "1.3.6.1.4.1.8072.0.2147483647", 2147483647},
+    {-1, 4, "1.3.6.1.4.1.32473", "1.3.6.1.4.1.32473.0.4", 4},
+    {7, 0, "1.3.6.1.4.1.32473.2", "1.3.6.1.4.1.32473.2.0.0", 0},
+    {6, 2147483647, "1.3.6.1.4.1.32473", "1.3.6.1.4.1.32473.0.2147483647", 2147483647},
     // A negative specific-trap becomes the arc with the same 32 bits, which
     // reads back as the number it came from.
-    {6, -1, "1.3.6.1.4.1.8072", "1.3.6.1.4.1.8072.0.4294967295", -1},
-    {-2147483647 - 1, -2147483647 - 1, "1.3.6.1.4.1.8072", "1.3.6.1.4.1.8072.0.2147483648", -2147483647 - 1},
+    {6, -1, "1.3.6.1.4.1.32473", "1.3.6.1.4.1.32473.0.4294967295", -1},
+    {-2147483647 - 1, -2147483647 - 1, "1.3.6.1.4.1.32473", "1.3.6.1.4.1.32473.0.2147483648", -2147483647 - 1},
 };
 
 class BuildV2TrapVarbinds : public ::testing::TestWithParam<std::uint32_t> {};
@@ -104,13 +104,13 @@ TEST_P(BuildV2TrapVarbinds, PutsTheNewBindingsBeforeTheFormerOnesInTheirOrder) {
     SnmpMessage message(GetParam(), 1);
     message.addVarbind(stringBinding("1.3.6.1.2.1.1.5.0", "first"));
     message.addVarbind(stringBinding("1.3.6.1.2.1.1.6.0", "second"));
-    message.buildV2TrapVarbinds(42, "1.3.6.1.4.1.8072", 6, 3);
+    message.buildV2TrapVarbinds(42, "1.3.6.1.4.1.32473", 6, 3);
 
     ASSERT_EQ(message.getVarbindCount(), 4);
     EXPECT_STREQ(message.getOidText(1), kSysUpTime);
     EXPECT_STREQ(message.getValueText(1), "42");
     EXPECT_STREQ(message.getOidText(2), kSnmpTrapOid);
-    EXPECT_STREQ(message.getValueText(2), "1.3.6.1.4.1.8072.0.3");
+    EXPECT_STREQ(message.getValueText(2), "1.3.6.1.4.1.32473.0.3");
     EXPECT_STREQ(message.getOidText(3), "1.3.6.1.2.1.1.5.0");
     EXPECT_STREQ(message.getValueText(3), "first");
     EXPECT_STREQ(message.getOidText(4), "1.3.6.1.2.1.1.6.0");
@@ -265,13 +265,13 @@ TEST(V1TrapView, SettersThroughTheMessageReachTheTrapPdu) {
     message.setSpecificTrap(9);
     message.setTimeStamp(77);
     message.setAgentAddress("192.168.2.1");
-    message.setEnterprise("1.3.6.1.4.1.8072.2.3");
+    message.setEnterprise("1.3.6.1.4.1.32473.2.3");
 
     EXPECT_EQ(message.getGenericTrap(), 4);
     EXPECT_EQ(message.getSpecificTrap(), 9);
     EXPECT_EQ(message.getTimeStamp(), 77u);
     EXPECT_EQ(textOrNull(message.getAgentAddress()), "\"192.168.2.1\"");
-    EXPECT_EQ(textOrNull(message.getEnterprise()), "\"1.3.6.1.4.1.8072.2.3\"");
+    EXPECT_EQ(textOrNull(message.getEnterprise()), "\"1.3.6.1.4.1.32473.2.3\"");
 
     // The same numbers straight from the PDU: the message added nothing.
     const SnmpPdu* pdu = message.getPdu();
@@ -307,7 +307,7 @@ TEST(NotificationView, RequestsResponsesAndMessagesWithoutAPduAnswerZero) {
         message.setSpecificTrap(9);
         message.setTimeStamp(77);
         message.setAgentAddress("192.168.2.1");
-        message.setEnterprise("1.3.6.1.4.1.8072.2.3");
+        message.setEnterprise("1.3.6.1.4.1.32473.2.3");
         message.addVarbind(stringBinding(kSysUpTime, "1"));
         message.addVarbind(stringBinding(kSnmpTrapOid, "1.3.6.1.4.1.9.0.42"));
 
@@ -344,7 +344,7 @@ TEST(NotificationView, GoesByThePduObjectsOwnTag) {
 TEST(NotificationRoundTrip, V1TrapReadsBackThroughTheView) {
     SnmpMessage trap(kTagTrap, 0);
     trap.setCommunity("harbour");
-    trap.setEnterprise("1.3.6.1.4.1.8072.2.3");
+    trap.setEnterprise("1.3.6.1.4.1.32473.2.3");
     trap.setAgentAddress("192.168.2.1");
     trap.setGenericTrap(6);
     trap.setSpecificTrap(17);
@@ -352,8 +352,8 @@ TEST(NotificationRoundTrip, V1TrapReadsBackThroughTheView) {
     trap.addVarbind(stringBinding("1.3.6.1.2.1.1.5.0", "hello"));
 
     const Bytes wire = encodeExactly(trap);
-    EXPECT_EQ(toHex(wire), toHex(hex("30 3F, 02 01 00, 04 07 68 61 72 62 6F 75 72,"
-                                     " A4 31, 06 09 2B 06 01 04 01 BF 08 02 03, 40 04 C0 A8 02 01,"
+    EXPECT_EQ(toHex(wire), toHex(hex("30 40, 02 01 00, 04 07 68 61 72 62 6F 75 72,"
+                                     " A4 32, 06 0A 2B 06 01 04 01 81 FD 59 02 03, 40 04 C0 A8 02 01,"
                                      " 02 01 06, 02 01 11, 43 03 0F 12 06,"
                                      " 30 13, 30 11, 06 08 2B 06 01 02 01 01 05 00, 04 05 68 65 6C 6C 6F")));
 
@@ -362,7 +362,7 @@ TEST(NotificationRoundTrip, V1TrapReadsBackThroughTheView) {
     EXPECT_EQ(back->getVersion(), 0);
     EXPECT_STREQ(back->getCommunity(), "harbour");
     EXPECT_EQ(back->getPduType(), kTagTrap);
-    EXPECT_EQ(textOrNull(back->getEnterprise()), "\"1.3.6.1.4.1.8072.2.3\"");
+    EXPECT_EQ(textOrNull(back->getEnterprise()), "\"1.3.6.1.4.1.32473.2.3\"");
     EXPECT_EQ(textOrNull(back->getAgentAddress()), "\"192.168.2.1\"");
     EXPECT_EQ(back->getGenericTrap(), 6);
     EXPECT_EQ(back->getSpecificTrap(), 17);
@@ -379,7 +379,7 @@ TEST(NotificationRoundTrip, V2TrapReadsBackThroughTheView) {
         trap.setCommunity("harbour");
         trap.setRequestId(4711);
         trap.addVarbind(stringBinding("1.3.6.1.2.1.1.5.0", "hello"));
-        trap.buildV2TrapVarbinds(987654, "1.3.6.1.4.1.8072.2.3", 6, 17);
+        trap.buildV2TrapVarbinds(987654, "1.3.6.1.4.1.32473.2.3", 6, 17);
 
         std::unique_ptr<SnmpMessage> back = decode(encodeExactly(trap));
         ASSERT_NE(back, nullptr);
@@ -398,7 +398,7 @@ TEST(NotificationRoundTrip, V2TrapReadsBackThroughTheView) {
         EXPECT_STREQ(back->getValueText(1), "987654");
         EXPECT_STREQ(back->getOidText(2), kSnmpTrapOid);
         EXPECT_STREQ(back->getValueTypeName(2), "OID");
-        EXPECT_STREQ(back->getValueText(2), "1.3.6.1.4.1.8072.2.3.0.17");
+        EXPECT_STREQ(back->getValueText(2), "1.3.6.1.4.1.32473.2.3.0.17");
         EXPECT_STREQ(back->getOidText(3), "1.3.6.1.2.1.1.5.0");
         EXPECT_STREQ(back->getValueText(3), "hello");
     }

@@ -56,7 +56,7 @@ fail() {
 
 # Ready once it answers an inform (at most twenty seconds). The probe's
 # identifier keeps its log lines apart from the ones checked below.
-probe=1.3.6.1.4.1.8072.9999.1
+probe=1.3.6.1.4.1.32473.9999.1
 ready=no
 for _ in $(seq 100); do
   kill -0 "$receiver" 2>/dev/null || fail "snmptrapd ended at start-up"
@@ -76,29 +76,29 @@ expect_status() {
   [ "$got" -eq "$want" ] || { cat "$work/out" >&2; fail "send_trap $* ended with $got, not $want"; }
 }
 expect_status 1
-expect_status 1 v3 127.0.0.1 162 "$community" 1.3.6.1.4.1.8072.2.3 192.168.2.1 6 17 987654
-expect_status 1 v2 127.0.0.1 162 "$community" 1.3.6.1.4.1.8072.2.3 6 17 987654
-expect_status 2 v1 127.0.0.1 0 "$community" 1.3.6.1.4.1.8072.2.3 192.168.2.1 6 17 987654
-expect_status 2 v1 127.0.0.1 162 "$community" 1.3.6.1.4.1.8072.2.x 192.168.2.1 6 17 987654
-expect_status 2 v1 127.0.0.1 162 "$community" 1.3.6.1.4.1.8072.2.3 192.168.2.256 6 17 987654
-expect_status 2 v1 127.0.0.1 162 "$community" 1.3.6.1.4.1.8072.2.3 192.168.2.1 6 17 4294967296
-expect_status 2 v2 127.0.0.1 162 "$community" 1.3.6.1.4.1.8072.2.3 6 17 987654 1.3..6 "no"
-expect_status 3 v1 "" 162 "$community" 1.3.6.1.4.1.8072.2.3 192.168.2.1 6 17 987654
+expect_status 1 v3 127.0.0.1 162 "$community" 1.3.6.1.4.1.32473.2.3 192.168.2.1 6 17 987654
+expect_status 1 v2 127.0.0.1 162 "$community" 1.3.6.1.4.1.32473.2.3 6 17 987654
+expect_status 2 v1 127.0.0.1 0 "$community" 1.3.6.1.4.1.32473.2.3 192.168.2.1 6 17 987654
+expect_status 2 v1 127.0.0.1 162 "$community" 1.3.6.1.4.1.32473.2.x 192.168.2.1 6 17 987654
+expect_status 2 v1 127.0.0.1 162 "$community" 1.3.6.1.4.1.32473.2.3 192.168.2.256 6 17 987654
+expect_status 2 v1 127.0.0.1 162 "$community" 1.3.6.1.4.1.32473.2.3 192.168.2.1 6 17 4294967296
+expect_status 2 v2 127.0.0.1 162 "$community" 1.3.6.1.4.1.32473.2.3 6 17 987654 1.3..6 "no"
+expect_status 3 v1 "" 162 "$community" 1.3.6.1.4.1.32473.2.3 192.168.2.1 6 17 987654
 
 # The notifications, each a single datagram.
-"$send_trap" v1 127.0.0.1 162 "$community" 1.3.6.1.4.1.8072.2.3 192.168.2.1 6 17 987654 \
+"$send_trap" v1 127.0.0.1 162 "$community" 1.3.6.1.4.1.32473.2.3 192.168.2.1 6 17 987654 \
   1.3.6.1.2.1.1.5.0 "hello from v1" || fail "the v1 trap was not sent"
-"$send_trap" v2 127.0.0.1 162 "$community" 1.3.6.1.4.1.8072.2.3 6 17 123456 \
+"$send_trap" v2 127.0.0.1 162 "$community" 1.3.6.1.4.1.32473.2.3 6 17 123456 \
   1.3.6.1.2.1.1.5.0 "hello from v2" || fail "the enterprise-specific v2 trap was not sent"
-"$send_trap" v2 127.0.0.1 162 "$community" 1.3.6.1.4.1.8072.2.3 3 0 4294967295 \
+"$send_trap" v2 127.0.0.1 162 "$community" 1.3.6.1.4.1.32473.2.3 3 0 4294967295 \
   1.3.6.1.2.1.2.2.1.1.7 "link 7 up" || fail "the linkUp v2 trap was not sent"
 
 # Each line as a pattern: the text taken literally, except for a specific-trap
 # that may carry one leading '.'.
 literal() { printf '%s' "$1" | sed 's/[][\.*^$(){}+?|]/\\&/g'; }
 expected=(
-  "^$(literal 'V1 enterprise=.1.3.6.1.4.1.8072.2.3 agent=192.168.2.1 generic=6 specific=')\\.?17$(literal ' uptime=987654 community=harbour bindings=.1.3.6.1.2.1.1.5.0 = STRING: "hello from v1"')\$"
-  "^$(literal 'V2 community=harbour bindings=.1.3.6.1.2.1.1.3.0 = Timeticks: (123456) 0:20:34.56|.1.3.6.1.6.3.1.1.4.1.0 = OID: .1.3.6.1.4.1.8072.2.3.0.17|.1.3.6.1.2.1.1.5.0 = STRING: "hello from v2"')\$"
+  "^$(literal 'V1 enterprise=.1.3.6.1.4.1.32473.2.3 agent=192.168.2.1 generic=6 specific=')\\.?17$(literal ' uptime=987654 community=harbour bindings=.1.3.6.1.2.1.1.5.0 = STRING: "hello from v1"')\$"
+  "^$(literal 'V2 community=harbour bindings=.1.3.6.1.2.1.1.3.0 = Timeticks: (123456) 0:20:34.56|.1.3.6.1.6.3.1.1.4.1.0 = OID: .1.3.6.1.4.1.32473.2.3.0.17|.1.3.6.1.2.1.1.5.0 = STRING: "hello from v2"')\$"
   "^$(literal 'V2 community=harbour bindings=.1.3.6.1.2.1.1.3.0 = Timeticks: (4294967295) 497 days, 2:27:52.95|.1.3.6.1.6.3.1.1.4.1.0 = OID: .1.3.6.1.6.3.1.1.5.4|.1.3.6.1.2.1.2.2.1.1.7 = STRING: "link 7 up"')\$"
 )
 
