@@ -74,7 +74,11 @@ configure_file(cmake/quillow.pc.in "${PROJECT_BINARY_DIR}/quillow.pc" @ONLY)
 install(FILES "${PROJECT_BINARY_DIR}/quillow.pc"
   DESTINATION "${CMAKE_INSTALL_LIBDIR}/pkgconfig" COMPONENT Development)
 
-# cpack -G DEB: the tool and its manual page as the package "quillow".
+# cpack -G DEB: the tool and its manual page as the package "quillow". A
+# project that builds Quillow inside its own keeps its own packaging.
+if(NOT QUILLOW_IS_TOP_LEVEL)
+  return()
+endif()
 set(CPACK_PACKAGE_NAME quillow)
 set(CPACK_PACKAGE_VENDOR "The Quillow developers")
 set(CPACK_PACKAGE_CONTACT "The Quillow developers <quillow@example.org>" CACHE STRING
