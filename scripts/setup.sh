@@ -5,7 +5,7 @@
 #   scripts/setup.sh fuzz       clang and its sanitizer runtimes
 #   scripts/setup.sh bench      Google Benchmark, the reference SNMP library, gnuplot
 #   scripts/setup.sh windows    the MinGW-w64 cross compiler and wine
-#   scripts/setup.sh package    dpkg tools for the Debian package check
+#   scripts/setup.sh package    dpkg tools, pkg-config, make and the manual page formatters
 set -euo pipefail
 
 packages=(g++ cmake ninja-build libgtest-dev snmpd snmp snmptrapd iproute2 util-linux)
@@ -14,7 +14,7 @@ for group in "$@"; do
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     bench) packages+=(libbenchmark-dev libsnmp-dev gnuplot-nox) ;;
     windows) packages+=(g++-mingw-w64-x86-64-posix wine64) ;;
-    package) packages+=(dpkg-dev file pkg-config) ;;
+    package) packages+=(dpkg-dev file pkg-config make groff-base mandoc) ;;
     *) echo "setup.sh: unknown group '$group' (known: fuzz bench windows package)" >&2; exit 2 ;;
   esac
 done

@@ -15,7 +15,20 @@ fi
 community=${QUILLOW_COMMUNITY:-harbour}
 snmpd=$(command -v snmpd || echo /usr/sbin/snmpd)
 work=$(mktemp -d)
-trap 'kill "$(cat "$work/snmpd.pid" 2>/dev/null)" 2>/dev/null || true; rm -rf "$work"' EXIT
+# The agent writes its state when it stops, so it must be gone before its
+# folder is removed; and nothing here may change the command's exit status.
+stop_agent() {
+  local pid
+  pid=$(cat "$work/snmpd.pid" 2>/dev/null || true)
+  if [ -n "$pid" ] && kill "$pid" 2>/dev/null; then
+    for _ in $(seq 50); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+  fi
+  rm -rf "$work" || true
+}
+trap stop_agent EXIT
 
 ip link set lo up
 cat >"$work/snmpd.conf" <<CONF
