@@ -35,8 +35,18 @@ e2e_enter() {
         ip link set lo up
         # One name for the loopback agent, and one with an IPv6 address only (not
         # ::1, which the C library turns into 127.0.0.1 for an IPv4 lookup).
-        printf '127.0.0.1 agent.quillow.test\n2001:db8::7 six.quillow.test\n' >"$work/hosts"
-        mount --bind "$work/hosts" /etc/hosts
+        local hosts='127.0.0.1 agent.quillow.test\n2001:db8::7 six.quillow.test\n'
+        if [ -e /etc/hosts ]; then
+            printf "$hosts" >"$work/hosts"
+            mount --bind "$work/hosts" /etc/hosts
+        else
+            # A bare root (a fresh debootstrap one, say) may have no hosts
+            # file to cover; then a copy of /etc with one stands in for /etc.
+            mkdir "$work/etc"
+            cp -a /etc/. "$work/etc/" 2>/dev/null || true
+            printf "$hosts" >"$work/etc/hosts"
+            mount --bind "$work/etc" /etc
+        fi
         export QUILLOW_E2E_HOSTS=1
     fi
 }
