@@ -9,21 +9,21 @@
 set -euo pipefail
 
 if [ "${QUILLOW_IN_NAMESPACE:-}" != 1 ]; then
-  QUILLOW_IN_NAMESPACE=1 exec unshare -rn "$0" "$@"
+  QUILLOW_IN_NAMESPACE=1 exec unshare -rn bash "$0" "$@"
 fi
 
 community=${QUILLOW_COMMUNITY:-harbour}
 snmpd=$(command -v snmpd || echo /usr/sbin/snmpd)
 work=$(mktemp -d)
-# The agent writes its state when it stops, so it must be gone before its
-# folder is removed; and nothing here may change the command's exit status.
+# snmpd writes its state directory on the way out, so the folder is removed
+# only once it is gone.
 stop_agent() {
   local pid
-  pid=$(cat "$work/snmpd.pid" 2>/dev/null || true)
+  pid=$(cat "$work/snmpd.pid" 2>/dev/null) || pid=
   if [ -n "$pid" ] && kill "$pid" 2>/dev/null; then
-    for _ in $(seq 50); do
+    for _ in $(seq 100); do
       kill -0 "$pid" 2>/dev/null || break
-      sleep 0.1
+      sleep 0.05
     done
   fi
   rm -rf "$work" || true
@@ -47,12 +47,19 @@ export SNMP_PERSISTENT_DIR="$work/state" MIBS= MIBDIRS=/nonexistent
   || { cat "$work/snmpd.log" >&2; exit 70; }
 
 # Wait until the agent answers (at most ten seconds).
+answered=0
 for _ in $(seq 100); do
   if snmpget -v1 -c "$community" -m '' -t 0.1 -r 0 127.0.0.1 1.3.6.1.2.1.1.5.0 >/dev/null 2>&1; then
+    answered=1
     break
   fi
   sleep 0.1
 done
+if [ "$answered" != 1 ]; then
+  echo "with-agent.sh: snmpd does not answer on 127.0.0.1:161; its log:" >&2
+  cat "$work/snmpd.log" >&2
+  exit 70
+fi
 
 status=0
 "$@" || status=$?
