@@ -15,7 +15,21 @@ fi
 community=${QUILLOW_COMMUNITY:-harbour}
 snmpd=$(command -v snmpd || echo /usr/sbin/snmpd)
 work=$(mktemp -d)
-trap 'kill "$(cat "$work/snmpd.pid" 2>/dev/null)" 2>/dev/null || true; rm -rf "$work"' EXIT
+# snmpd writes its state as it shuts down: the folder is removed only once
+# it has gone, or the removal races with that write, fails, and leaves the
+# folder behind (and, under set -e, turns the exit status into 1).
+stop_agent() {
+    local pid
+    pid=$(cat "$work/snmpd.pid" 2>/dev/null || true)
+    if [ -n "$pid" ] && kill "$pid" 2>/dev/null; then
+        for _ in $(seq 100); do
+            kill -0 "$pid" 2>/dev/null || break
+            sleep 0.05
+        done
+    fi
+    rm -rf "$work" || true
+}
+trap stop_agent EXIT
 
 ip link set lo up
 cat >"$work/snmpd.conf" <<CONF
