@@ -20,7 +20,7 @@ if [ "${1:-}" != --inside ]; then
     # MinGW run-times (libstdc++-6.dll, libgcc_s_seh-1.dll,
     # libwinpthread-1.dll) must be linked in, not imported.
     imports=$(x86_64-w64-mingw32-objdump -p build-windows/quillow.exe | sed -n 's/^[[:space:]]*DLL Name: //p')
-    echo "quillow.exe imports: $(echo $imports)"
+    echo "quillow.exe imports: $(tr '\n' ' ' <<<"$imports")"
     if grep -qi '^lib' <<<"$imports"; then
         echo "FAIL: quillow.exe needs DLLs that a bare Windows machine lacks" >&2
         exit 1

@@ -18,6 +18,7 @@ work=$(mktemp -d)
 # snmpd writes its state as it shuts down: the folder is removed only once
 # it has gone, or the removal races with that write, fails, and leaves the
 # folder behind (and, under set -e, turns the exit status into 1).
+# shellcheck disable=SC2317 # called by the trap
 stop_agent() {
     local pid
     pid=$(cat "$work/snmpd.pid" 2>/dev/null || true)

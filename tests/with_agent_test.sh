@@ -3,7 +3,7 @@
 # folder of its own behind, however soon after the agent's start the
 # command ends.
 set -u
-cd "$(dirname "$0")/.."
+cd "$(dirname "$0")/.." || exit 2
 tmp=$(mktemp -d)
 trap 'rm -rf "$tmp"' EXIT
 failures=0
