@@ -4,7 +4,7 @@
 #   scripts/setup.sh            compiler, CMake, Ninja, GoogleTest, snmpd, snmp, snmptrapd, iproute2
 #   scripts/setup.sh fuzz       clang and its sanitizer runtimes
 #   scripts/setup.sh bench      Google Benchmark, the reference SNMP library, gnuplot
-#   scripts/setup.sh windows    the MinGW-w64 cross compiler and wine
+#   scripts/setup.sh windows    the MinGW-w64 cross compiler, GoogleTest's sources and wine
 #   scripts/setup.sh package    dpkg tools, pkg-config, make and the manual page formatters
 set -euo pipefail
 
@@ -13,7 +13,7 @@ for group in "$@"; do
   case "$group" in
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
     bench) packages+=(libbenchmark-dev libsnmp-dev gnuplot-nox) ;;
-    windows) packages+=(g++-mingw-w64-x86-64-posix wine64) ;;
+    windows) packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64) ;;
     package) packages+=(dpkg-dev file pkg-config make groff-base mandoc) ;;
     *) echo "setup.sh: unknown group '$group' (known: fuzz bench windows package)" >&2; exit 2 ;;
   esac

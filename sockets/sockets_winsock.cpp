@@ -1,9 +1,11 @@
-// The socket layer over Winsock.
+// The socket layer over Winsock. Only calls that Windows Sockets 1.1 already
+// offers are used, so the tool runs wherever a Winsock DLL answers a request
+// for version 1.1.
 #include "sockets.h"
 
 #include <winsock2.h>
-#include <ws2tcpip.h>
 
+#include <climits>
 #include <cstring>
 
 namespace quillow {
@@ -69,6 +71,12 @@ std::uint32_t hostToNetwork32(std::uint32_t value) { return htonl(value); }
 
 long sendDatagram(SocketHandle handle, const std::uint8_t* bytes, std::size_t size, std::uint32_t address,
                   std::uint16_t port) {
+    // Winsock counts bytes in an int; a larger datagram is refused whole
+    // rather than cut short by the conversion.
+    if (size > static_cast<std::size_t>(INT_MAX)) {
+        ::WSASetLastError(WSAEMSGSIZE);
+        return -1;
+    }
     sockaddr_in remote;
     std::memset(&remote, 0, sizeof remote);
     remote.sin_family = AF_INET;
@@ -83,8 +91,11 @@ int waitReadable(SocketHandle handle, std::uint32_t timeoutSeconds) {
     fd_set readable;
     FD_ZERO(&readable);
     FD_SET(sock(handle), &readable);
+    // A long holds 32 bits on Windows: longer waits are cut to the longest it
+    // holds (some 68 years) instead of turning negative, and a negative limit
+    // would end the wait at once.
     timeval limit;
-    limit.tv_sec = static_cast<long>(timeoutSeconds);
+    limit.tv_sec = timeoutSeconds > static_cast<std::uint32_t>(LONG_MAX) ? LONG_MAX : static_cast<long>(timeoutSeconds);
     limit.tv_usec = 0;
     const int result = ::select(0, &readable, nullptr, nullptr, timeoutSeconds == 0 ? nullptr : &limit);
     if (result == SOCKET_ERROR) return -1;
@@ -92,9 +103,11 @@ int waitReadable(SocketHandle handle, std::uint32_t timeoutSeconds) {
 }
 
 long receiveDatagram(SocketHandle handle, std::uint8_t* buffer, std::size_t size) {
-    // Winsock refuses a datagram longer than the buffer with WSAEMSGSIZE.
-    const int received =
-        ::recvfrom(sock(handle), reinterpret_cast<char*>(buffer), static_cast<int>(size), 0, nullptr, nullptr);
+    // Winsock refuses a datagram longer than the buffer: recvfrom fails with
+    // WSAEMSGSIZE (the first part lands in the buffer, but is not counted as
+    // received) and the rest of the datagram is gone.
+    const int room = size > static_cast<std::size_t>(INT_MAX) ? INT_MAX : static_cast<int>(size);
+    const int received = ::recvfrom(sock(handle), reinterpret_cast<char*>(buffer), room, 0, nullptr, nullptr);
     if (received == SOCKET_ERROR) return -1;
     return received;
 }
