@@ -8,6 +8,7 @@
 //     --ready FILE         create FILE once the socket is bound
 //     --record FILE        write the request's bytes to FILE, in hex
 //     --any                bind every local address rather than 127.0.0.1
+//     --address A.B.C.D    bind this address rather than 127.0.0.1
 //     --port N             listen on port N rather than 161
 //     --wait SECONDS       how long to wait for the request (default 20)
 //     --expect-none        succeed only if no datagram has arrived when
@@ -197,7 +198,7 @@ Request readRequest(const Bytes& datagram) {
 struct Options {
     const char* readyFile = nullptr;
     const char* recordFile = nullptr;
-    bool any = false;
+    std::uint32_t address = INADDR_LOOPBACK;
     int port = 161;
     int waitSeconds = 20;
     bool expectNone = false;
@@ -234,7 +235,12 @@ Options parse(int argc, char** argv) {
         };
         if (flag == "--ready") o.readyFile = arg();
         else if (flag == "--record") o.recordFile = arg();
-        else if (flag == "--any") o.any = true;
+        else if (flag == "--any") o.address = INADDR_ANY;
+        else if (flag == "--address") {
+            in_addr parsed;
+            if (::inet_pton(AF_INET, arg(), &parsed) != 1) fail("--address takes a dotted IPv4 address");
+            o.address = ntohl(parsed.s_addr);
+        }
         else if (flag == "--port") o.port = static_cast<int>(number(arg()));
         else if (flag == "--wait") o.waitSeconds = static_cast<int>(number(arg()));
         else if (flag == "--expect-none") o.expectNone = true;
@@ -297,7 +303,7 @@ int udpSocket(std::uint32_t address, int port) {
 
 int main(int argc, char** argv) {
     const Options o = parse(argc, argv);
-    const int fd = udpSocket(o.any ? INADDR_ANY : INADDR_LOOPBACK, o.port);
+    const int fd = udpSocket(o.address, o.port);
     if (o.readyFile != nullptr) {
         std::FILE* ready = std::fopen(o.readyFile, "w");
         if (ready == nullptr) fail(std::string("cannot create ") + o.readyFile);
@@ -355,7 +361,7 @@ int main(int argc, char** argv) {
     }
 
     int from = fd;
-    if (o.fromOtherPort) from = udpSocket(INADDR_LOOPBACK, 0);
+    if (o.fromOtherPort) from = udpSocket(o.address == INADDR_ANY ? INADDR_LOOPBACK : o.address, 0);
     const ssize_t sent =
         ::sendto(from, reply.data(), reply.size(), 0, reinterpret_cast<const sockaddr*>(&peer), peerLength);
     if (sent < 0 || static_cast<std::size_t>(sent) != reply.size()) {
