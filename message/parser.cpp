@@ -61,8 +61,11 @@ std::unique_ptr<SnmpMessage> MessageParser::decode(const std::uint8_t* bytes, st
     berReadLength(cursor);
     if (message->getPdu() != nullptr) message->getPdu()->decodeHeader(cursor);
 
+    // The list ends its length beyond the end of its length field, so the
+    // length is read before the position is taken.
     cursor.readByte();
-    const std::uint64_t listEnd = cursor.offset() + static_cast<std::uint64_t>(berReadLength(cursor));
+    const std::uint32_t listLength = berReadLength(cursor);
+    const std::uint64_t listEnd = cursor.offset() + static_cast<std::uint64_t>(listLength);
 
     // Names and values alternate strictly; the bindings' own lengths are read
     // and not used. A binding joins the message once it has both.
