@@ -210,6 +210,13 @@ TEST(AllocationFailure, DecodingGivesTheWholeMessageOrNone) {
                         w::varbind(w::oid({1, 3, 6, 1, 2, 1, 2, 2, 1, 6, 1}),
                                    w::element(0x04, hex("00 1A 2B 3C 4D 5E"))),
                     })},
+        // The tag 0x4F is consumed in the community's place, which leaves the
+        // default community in the message.
+        {"response that keeps the default community",
+         w::element(0x30, w::concat({w::integer(0), {0x4F},
+                                     w::element(0xA2, w::concat({w::basicHeader(77, 0, 0),
+                                                                 w::element(0x30, w::varbind(w::oid({1, 3, 6, 1}),
+                                                                                             hex("43 01 64")))}))}))},
         {"version 1 trap",
          w::message(0, "harbour", 0xA4,
                     w::trapHeader(w::oid({1, 3, 6, 1, 4, 1, 8072, 3, 2, 10}), hex("C0 A8 02 01"), 6, 17, 4200),
