@@ -145,7 +145,7 @@ int check(const fs::path& dir) {
             ++problems;
         }
     }
-    std::printf("%zu seeds checked, %d problems\n", expected.size(), problems);
+    std::printf("%lu seeds checked, %d problems\n", static_cast<unsigned long>(expected.size()), problems);
     return problems == 0 ? 0 : 1;
 }
 
@@ -159,7 +159,7 @@ int write(const fs::path& dir) {
             return 1;
         }
     }
-    std::printf("%zu seeds written to %s\n", seeds().size(), dir.string().c_str());
+    std::printf("%lu seeds written to %s\n", static_cast<unsigned long>(seeds().size()), dir.string().c_str());
     return 0;
 }
 

@@ -77,6 +77,6 @@ int main(int argc, char** argv) {
     for (const fs::path& input : inputs) {
         if (!replay(input, expectAccepted)) ++failed;
     }
-    std::printf("replayed %zu inputs, %d failed\n", inputs.size(), failed);
+    std::printf("replayed %lu inputs, %d failed\n", static_cast<unsigned long>(inputs.size()), failed);
     return failed == 0 ? 0 : 1;
 }

@@ -58,23 +58,21 @@ void arm(std::size_t failAt, bool persistent) {
 
 void disarm() { injector.armed = false; }
 
-void* allocate(std::size_t size, std::size_t alignment, bool throwing) {
-    if (injector.armed) {
-        if (throwing) ++injector.throwingCalls;
-        ++injector.seen;
-        if (injector.seen == injector.failAt || (injector.persistent && injector.seen > injector.failAt)) {
-            injector.metFailure = true;
-            return nullptr;
-        }
+// Whether the n-th allocation since arm() is to fail; counts it.
+bool failsNow(bool throwing) {
+    if (!injector.armed) return false;
+    if (throwing) ++injector.throwingCalls;
+    ++injector.seen;
+    if (injector.seen == injector.failAt || (injector.persistent && injector.seen > injector.failAt)) {
+        injector.metFailure = true;
+        return true;
     }
-    if (size == 0) size = 1;
-    void* block = nullptr;
-    if (alignment <= alignof(std::max_align_t)) {
-        block = std::malloc(size);
-    } else {
-        size = (size + alignment - 1) / alignment * alignment;
-        block = std::aligned_alloc(alignment, size);
-    }
+    return false;
+}
+
+void* allocate(std::size_t size, bool throwing) {
+    if (failsNow(throwing)) return nullptr;
+    void* block = std::malloc(size == 0 ? 1 : size);
     if (block != nullptr) ++injector.live;
     return block;
 }
@@ -85,42 +83,54 @@ void release(void* block) {
     std::free(block);
 }
 
-void* allocateOrThrow(std::size_t size, std::size_t alignment) {
-    void* block = allocate(size, alignment, true);
+// Over-aligned blocks are carved out of a larger one, with the start of that
+// one kept just before the block (not every C library has aligned_alloc).
+void* allocateAligned(std::size_t size, std::align_val_t alignment, bool throwing) {
+    const std::size_t a = static_cast<std::size_t>(alignment);
+    void* raw = allocate(size + a + sizeof(void*), throwing);
+    if (raw == nullptr) return nullptr;
+    const std::uintptr_t start = reinterpret_cast<std::uintptr_t>(raw) + sizeof(void*);
+    void* block = reinterpret_cast<void*>((start + a - 1) / a * a);
+    static_cast<void**>(block)[-1] = raw;
+    return block;
+}
+
+void releaseAligned(void* block) {
+    if (block != nullptr) release(static_cast<void**>(block)[-1]);
+}
+
+void* orThrow(void* block) {
     if (block == nullptr) throw std::bad_alloc();
     return block;
 }
 
 }  // namespace
 
-void* operator new(std::size_t size) { return allocateOrThrow(size, 0); }
-void* operator new[](std::size_t size) { return allocateOrThrow(size, 0); }
-void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size, 0, false); }
-void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size, 0, false); }
-void* operator new(std::size_t size, std::align_val_t a) {
-    return allocateOrThrow(size, static_cast<std::size_t>(a));
-}
-void* operator new[](std::size_t size, std::align_val_t a) {
-    return allocateOrThrow(size, static_cast<std::size_t>(a));
-}
-void* operator new(std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept {
-    return allocate(size, static_cast<std::size_t>(a), false);
-}
-void* operator new[](std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept {
-    return allocate(size, static_cast<std::size_t>(a), false);
-}
+void* operator new(std::size_t size) { return orThrow(allocate(size, true)); }
+void* operator new[](std::size_t size) { return orThrow(allocate(size, true)); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return allocate(size, false); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return allocate(size, false); }
 void operator delete(void* block) noexcept { release(block); }
 void operator delete[](void* block) noexcept { release(block); }
 void operator delete(void* block, std::size_t) noexcept { release(block); }
 void operator delete[](void* block, std::size_t) noexcept { release(block); }
 void operator delete(void* block, const std::nothrow_t&) noexcept { release(block); }
 void operator delete[](void* block, const std::nothrow_t&) noexcept { release(block); }
-void operator delete(void* block, std::align_val_t) noexcept { release(block); }
-void operator delete[](void* block, std::align_val_t) noexcept { release(block); }
-void operator delete(void* block, std::size_t, std::align_val_t) noexcept { release(block); }
-void operator delete[](void* block, std::size_t, std::align_val_t) noexcept { release(block); }
-void operator delete(void* block, std::align_val_t, const std::nothrow_t&) noexcept { release(block); }
-void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) noexcept { release(block); }
+
+void* operator new(std::size_t size, std::align_val_t a) { return orThrow(allocateAligned(size, a, true)); }
+void* operator new[](std::size_t size, std::align_val_t a) { return orThrow(allocateAligned(size, a, true)); }
+void* operator new(std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept {
+    return allocateAligned(size, a, false);
+}
+void* operator new[](std::size_t size, std::align_val_t a, const std::nothrow_t&) noexcept {
+    return allocateAligned(size, a, false);
+}
+void operator delete(void* block, std::align_val_t) noexcept { releaseAligned(block); }
+void operator delete[](void* block, std::align_val_t) noexcept { releaseAligned(block); }
+void operator delete(void* block, std::size_t, std::align_val_t) noexcept { releaseAligned(block); }
+void operator delete[](void* block, std::size_t, std::align_val_t) noexcept { releaseAligned(block); }
+void operator delete(void* block, std::align_val_t, const std::nothrow_t&) noexcept { releaseAligned(block); }
+void operator delete[](void* block, std::align_val_t, const std::nothrow_t&) noexcept { releaseAligned(block); }
 
 namespace quillow {
 namespace {
@@ -437,6 +447,22 @@ TEST(AllocationFailure, BuildingAndEncodingStayWholeUnderFailure) {
             EXPECT_GT(failures, 20u) << recipe.name << " " << mode;
         }
     }
+}
+
+// The injector's own paths: over-aligned blocks are aligned and returned.
+TEST(AllocationFailure, TheInjectorAlignsAndReturnsOverAlignedBlocks) {
+    struct alignas(64) Wide {
+        std::uint8_t bytes[64];
+    };
+    const long liveBefore = injector.live;
+    {
+        std::unique_ptr<Wide> one(new Wide());
+        std::unique_ptr<Wide[]> some(new Wide[3]);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(one.get()) % 64, 0u);
+        EXPECT_EQ(reinterpret_cast<std::uintptr_t>(some.get()) % 64, 0u);
+        EXPECT_EQ(injector.live, liveBefore + 2);
+    }
+    EXPECT_EQ(injector.live, liveBefore);
 }
 
 // The guard itself: a throwing operator new reached while armed is seen.
