@@ -1,5 +1,6 @@
 #include "parser.h"
 
+#include <cstring>
 #include <new>
 
 #include "../values/counter64.h"
@@ -33,8 +34,13 @@ std::unique_ptr<SnmpMessage> MessageParser::decode(const std::uint8_t* bytes, st
     const std::uint32_t outerLength = berReadLength(cursor);
     if (cursor.bad() || outerLength > count) return nullptr;
 
+    // The new message must be whole before anything goes into it. That
+    // includes its default community, which the datagram may leave in place:
+    // one whose bytes could not be allocated would read as an empty
+    // community instead of the default.
     std::unique_ptr<SnmpMessage> message(new (std::nothrow) SnmpMessage());
-    if (message == nullptr || message->getVarbinds() == nullptr || message->getCommunityValue() == nullptr) {
+    if (message == nullptr || message->getVarbinds() == nullptr || message->getCommunityValue() == nullptr ||
+        message->getCommunityValue()->getContentLength() != std::strlen(SnmpMessage::kDefaultCommunity)) {
         return nullptr;
     }
 
@@ -61,8 +67,11 @@ std::unique_ptr<SnmpMessage> MessageParser::decode(const std::uint8_t* bytes, st
     berReadLength(cursor);
     if (message->getPdu() != nullptr) message->getPdu()->decodeHeader(cursor);
 
+    // The list ends its length beyond the end of its length field, so the
+    // length is read before the position is taken.
     cursor.readByte();
-    const std::uint64_t listEnd = cursor.offset() + static_cast<std::uint64_t>(berReadLength(cursor));
+    const std::uint32_t listLength = berReadLength(cursor);
+    const std::uint64_t listEnd = cursor.offset() + static_cast<std::uint64_t>(listLength);
 
     // Names and values alternate strictly; the bindings' own lengths are read
     // and not used. A binding joins the message once it has both.
