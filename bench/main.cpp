@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,21 @@ using quillow::bench::Operation;
 // function alone: COUNT operations and the loop around them.
 QUILLOW_NOINLINE void repeatOperation(const Operation& operation, long count) {
     for (long i = 0; i < count; ++i) operation.run();
+}
+
+// The value of the first line of a text file that starts with the key, or
+// "" when there is none: the processor and the system, on Linux.
+std::string valueAfter(const char* path, const std::string& key) {
+    std::ifstream file(path);
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.compare(0, key.size(), key) != 0) continue;
+        std::string value = line.substr(key.size());
+        const std::size_t start = value.find_first_not_of(" \t:=\"");
+        const std::size_t end = value.find_last_not_of(" \t\"");
+        return start == std::string::npos ? "" : value.substr(start, end - start + 1);
+    }
+    return "";
 }
 
 void measure(benchmark::State& state, const Operation& operation) {
@@ -81,6 +97,10 @@ int main(int argc, char** argv) {
                                      [&operation](benchmark::State& state) { measure(state, operation); });
     }
     benchmark::AddCustomContext("reference", reference);
+    const std::string cpu = valueAfter("/proc/cpuinfo", "model name");
+    if (!cpu.empty()) benchmark::AddCustomContext("cpu_model", cpu);
+    const std::string os = valueAfter("/etc/os-release", "PRETTY_NAME");
+    if (!os.empty()) benchmark::AddCustomContext("os", os);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     benchmark::RunSpecifiedBenchmarks();

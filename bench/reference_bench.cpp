@@ -214,7 +214,8 @@ void startLibrary() {
 
 std::vector<Operation> referenceOperations(std::string& version) {
     startLibrary();
-    version = netsnmp_get_version();
+    const bool reverse = netsnmp_ds_get_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_REVERSE_ENCODE) != 0;
+    version = std::string(netsnmp_get_version()) + (reverse ? ", building back to front" : ", building front to back");
     std::vector<Operation> ops{buildAndEncodeRequest(), encodeRequest(),
                                decode("decode_response_41", getResponse41(), {ASN_TIMETICKS})};
     for (const std::size_t n : kBindingCounts) {
