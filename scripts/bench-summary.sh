@@ -30,4 +30,9 @@ jq -r '
      ratio(perBinding("quillow"; 200); perBinding("quillow"; 10))] ),
   ( ["net-snmp", (perBinding("net-snmp"; 10) | num), (perBinding("net-snmp"; 200) | num),
      ratio(perBinding("net-snmp"; 200); perBinding("net-snmp"; 10))] )
-  | @tsv' "$1" | column -t -s $'\t'
+  | @tsv' "$1" |
+  awk -F '\t' '{ for (i = 1; i <= NF; i++) { cell[NR, i] = $i; if (length($i) > width[i]) width[i] = length($i) }
+                 if (NF > columns) columns = NF }
+       END { for (r = 1; r <= NR; r++) { line = ""
+               for (i = 1; i <= columns; i++) line = line sprintf(i == 1 ? "%-*s" : "  %*s", width[i], cell[r, i])
+               print line } }'
