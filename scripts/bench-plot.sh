@@ -45,6 +45,7 @@ set ylabel "microseconds per message"
 plot "$data" using 1:2 with linespoints lw 2 pt 7 title "Quillow", \
      "$data" using 1:3 with linespoints lw 2 pt 5 title "net-snmp"
 set ylabel "nanoseconds per binding"
+set key center top
 set xlabel "bindings in the message (logarithmic scale)"
 set logscale x
 set xrange [0.8:250]
