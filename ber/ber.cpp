@@ -14,11 +14,9 @@ std::size_t lengthByteCount(std::uint32_t length) {
 
 }  // namespace
 
-void berWriteLength(std::uint8_t*& out, std::uint32_t length) {
-    if (length <= 126) {
-        *out++ = static_cast<std::uint8_t>(length);
-        return;
-    }
+namespace detail {
+
+void berWriteLongLength(std::uint8_t*& out, std::uint32_t length) {
     const std::size_t k = lengthByteCount(length);
     *out++ = static_cast<std::uint8_t>(0x80u + k);
     for (std::size_t i = k; i > 0; --i) {
@@ -26,14 +24,9 @@ void berWriteLength(std::uint8_t*& out, std::uint32_t length) {
     }
 }
 
-std::size_t berLengthFieldSize(std::uint32_t length) {
-    return length <= 126 ? 1 : 1 + lengthByteCount(length);
-}
-
-std::uint32_t berReadLength(DecodeCursor& cursor) {
-    const std::uint8_t first = cursor.readByte();
-    if (cursor.bad()) return 0;
-    if ((first & 0x80u) == 0) return first;
+// The first byte, already read, has bit 7 set: it counts the length bytes
+// that follow.
+std::uint32_t berReadLongLength(DecodeCursor& cursor, std::uint8_t first) {
     const std::size_t k = first & 0x7Fu;
     if (k == 0) {
         cursor.markBad();
@@ -48,16 +41,17 @@ std::uint32_t berReadLength(DecodeCursor& cursor) {
     return length;
 }
 
-std::uint32_t berReadTag(DecodeCursor& cursor) {
-    const std::uint8_t first = cursor.readByte();
-    if (cursor.bad()) return 0;
-    if (first < 0x80u) return first;
+// The first byte, already read, has bit 7 set: the tag runs on to the first
+// byte below 0x80.
+std::uint32_t berReadLongTag(DecodeCursor& cursor, std::uint8_t first) {
     for (;;) {
         const std::uint8_t next = cursor.readByte();
         if (cursor.bad()) return 0;
         if (next < 0x80u) return first;
     }
 }
+
+}  // namespace detail
 
 std::uint32_t berReadUnsigned(DecodeCursor& cursor, std::size_t n) {
     if (n == 0) return 0;

@@ -55,25 +55,30 @@ std::size_t SnmpMessage::pduContentSize() const {
     return pdu_->headerSize() + (varbinds_ != nullptr ? varbinds_->encodedSize() : 0);
 }
 
-std::size_t SnmpMessage::contentSize() const {
+std::size_t SnmpMessage::contentSizeAround(std::size_t pduContent) const {
     std::size_t size = 0;
     if (version_ != nullptr) size += version_->encodedSize();
     if (community_ != nullptr) size += community_->encodedSize();
-    if (pdu_ != nullptr) size += berElementSize(pduContentSize());
+    if (pdu_ != nullptr) size += berElementSize(pduContent);
     return size;
 }
+
+std::size_t SnmpMessage::contentSize() const { return contentSizeAround(pdu_ != nullptr ? pduContentSize() : 0); }
 
 std::size_t SnmpMessage::encodedSize() const { return berElementSize(contentSize()); }
 
 void SnmpMessage::encode(std::uint8_t*& out) const {
+    // The PDU's content length is worked out once and serves both the
+    // message's length field and the PDU's own.
+    const std::size_t pduContent = pdu_ != nullptr ? pduContentSize() : 0;
     std::uint8_t* at = out;
     *at++ = kTagSequence;
-    berWriteLength(at, static_cast<std::uint32_t>(contentSize()));
+    berWriteLength(at, static_cast<std::uint32_t>(contentSizeAround(pduContent)));
     if (version_ != nullptr) version_->encode(at);
     if (community_ != nullptr) community_->encode(at);
     if (pdu_ == nullptr) return;
     *at++ = pdu_->getPduType();
-    berWriteLength(at, static_cast<std::uint32_t>(pduContentSize()));
+    berWriteLength(at, static_cast<std::uint32_t>(pduContent));
     pdu_->encode(at);
     if (varbinds_ != nullptr) varbinds_->encode(at);
 }

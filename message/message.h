@@ -101,6 +101,8 @@ private:
     Varbind* varbindAt(std::int32_t position) const;
     bool isV2Notification() const;
     std::size_t pduContentSize() const;
+    // The content length for a PDU element of the given content length.
+    std::size_t contentSizeAround(std::size_t pduContent) const;
 
     std::unique_ptr<SnmpOctetString> community_;
     std::unique_ptr<SnmpInteger> version_;

@@ -37,9 +37,22 @@ const char* textOf(const std::unique_ptr<Value>& field) {
 // Reads a tag and, when it is the expected one, decodes the field's value
 // after it; any other tag leaves the field as it was, with the cursor just
 // past that tag. A value that cannot be allocated marks the cursor bad.
+//
+// Every decoded PDU arrives with the values its constructor made, so the
+// field's value is nearly always there: it is then destroyed and the decoded
+// one built in its place, which is what deleting it and making a new one
+// does, less the trip through the allocator. The field only ever holds a
+// value of exactly its own class (the PDU makes all of them itself), and
+// the decoding constructors do not throw.
 template <typename Value>
 void decode(DecodeCursor& cursor, std::uint8_t tag, std::unique_ptr<Value>& field) {
     if (berReadTag(cursor) != tag || cursor.bad()) return;
+    if (field != nullptr) {
+        Value* storage = field.get();
+        storage->~Value();
+        new (storage) Value(cursor);
+        return;
+    }
     Value* decoded = new (std::nothrow) Value(cursor);
     if (decoded == nullptr) {
         cursor.markBad();

@@ -3,7 +3,7 @@
 # machine lacks. Groups beyond the base are asked for by name:
 #   scripts/setup.sh            compiler, CMake, Ninja, GoogleTest, snmpd, snmp, snmptrapd, iproute2
 #   scripts/setup.sh fuzz       clang and its sanitizer runtimes
-#   scripts/setup.sh bench      Google Benchmark, the reference SNMP library, gnuplot
+#   scripts/setup.sh bench      Google Benchmark, the reference SNMP library, gnuplot, jq, valgrind
 #   scripts/setup.sh windows    the MinGW-w64 cross compiler, GoogleTest's sources and wine
 #   scripts/setup.sh package    dpkg tools, pkg-config, make and the manual page formatters
 set -euo pipefail
@@ -12,7 +12,7 @@ packages=(g++ cmake ninja-build libgtest-dev snmpd snmp snmptrapd iproute2 util-
 for group in "$@"; do
   case "$group" in
     fuzz) packages+=(clang libclang-rt-14-dev) ;;
-    bench) packages+=(libbenchmark-dev libsnmp-dev gnuplot-nox) ;;
+    bench) packages+=(libbenchmark-dev libsnmp-dev pkg-config gnuplot-nox jq valgrind) ;;
     windows) packages+=(g++-mingw-w64-x86-64-posix googletest wine wine64) ;;
     package) packages+=(dpkg-dev file pkg-config make groff-base mandoc) ;;
     *) echo "setup.sh: unknown group '$group' (known: fuzz bench windows package)" >&2; exit 2 ;;
