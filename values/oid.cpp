@@ -23,7 +23,7 @@ bool firstSubidentifier(std::uint32_t x, std::uint32_t y, std::uint32_t& out) {
 }  // namespace
 
 SnmpOid::SnmpOid(DecodeCursor& cursor) : SnmpValue(cursor, kTagObjectIdentifier, "OID") {
-    content_ = takeContent(cursor);
+    takeContent(cursor, content_);
 }
 
 SnmpOid::SnmpOid(const char* text) : SnmpValue(kTagObjectIdentifier, "OID") {
@@ -41,18 +41,17 @@ SnmpOid::SnmpOid(const char* text) : SnmpValue(kTagObjectIdentifier, "OID") {
     }
 
     // Second pass: write it.
-    std::unique_ptr<std::uint8_t[]> content(new (std::nothrow) std::uint8_t[size]);
+    std::uint8_t* content = content_.reserve(size);
     if (content == nullptr) return;
     DottedParts again(text);
     again.next(x);
     again.next(y);
-    std::size_t used = berWriteSubidentifier(content.get(), first);
-    while (again.next(arc)) used += berWriteSubidentifier(content.get() + used, arc);
-    content_ = std::move(content);
+    std::size_t used = berWriteSubidentifier(content, first);
+    while (again.next(arc)) used += berWriteSubidentifier(content + used, arc);
     contentLength_ = static_cast<std::uint16_t>(used);
 }
 
-void SnmpOid::encode(std::uint8_t*& out) const { encodeBytes(out, content_.get()); }
+void SnmpOid::encode(std::uint8_t*& out) const { encodeBytes(out, content_.data()); }
 
 const char* SnmpOid::toText() const {
     if (cachedText_ != nullptr) return cachedText_.get();
@@ -63,7 +62,7 @@ const char* SnmpOid::toText() const {
     if (text == nullptr) return nullptr;
     text[0] = '\0';
     std::size_t used = 0;
-    DecodeCursor cursor(content_.get(), n);
+    DecodeCursor cursor(content_.data(), n);
     bool firstArc = true;
     while (cursor.remaining() > 0) {
         const std::uint32_t sub = berReadSubidentifier(cursor);

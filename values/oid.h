@@ -35,10 +35,10 @@ public:
     // is not shown: the text holds only the arcs that are really there.
     const char* toText() const override;
 
-    const std::uint8_t* getContent() const { return content_.get(); }
+    const std::uint8_t* getContent() const { return content_.data(); }
 
 private:
-    std::unique_ptr<std::uint8_t[]> content_;
+    ContentBytes content_;
 };
 
 }  // namespace quillow

@@ -23,22 +23,22 @@ std::unique_ptr<char[]> newText(std::size_t length) {
 }  // namespace
 
 SnmpOctetString::SnmpOctetString(DecodeCursor& cursor) : SnmpValue(cursor, kTagOctetString, "String") {
-    content_ = takeContent(cursor);
+    takeContent(cursor, content_);
 }
 
 SnmpOctetString::SnmpOctetString(const char* text) : SnmpValue(kTagOctetString, "String") {
     if (text == nullptr) return;
     std::size_t length = std::strlen(text);
     if (length > kMaxContentLength) length = kMaxContentLength;
-    content_ = copyContent(reinterpret_cast<const std::uint8_t*>(text), length);
+    copyContent(reinterpret_cast<const std::uint8_t*>(text), length, content_);
 }
 
-void SnmpOctetString::encode(std::uint8_t*& out) const { encodeBytes(out, content_.get()); }
+void SnmpOctetString::encode(std::uint8_t*& out) const { encodeBytes(out, content_.data()); }
 
 const char* SnmpOctetString::toText() const {
     if (cachedText_ != nullptr) return cachedText_.get();
     const std::size_t n = contentLength_;
-    const std::uint8_t* bytes = content_.get();
+    const std::uint8_t* bytes = content_.data();
     isBinary_ = false;
     for (std::size_t i = 0; i < n; ++i) {
         const std::uint8_t byte = bytes[i];
@@ -58,7 +58,7 @@ const char* SnmpOctetString::toText() const {
 }
 
 SnmpIpAddress::SnmpIpAddress(DecodeCursor& cursor) : SnmpValue(cursor, kTagIpAddress, "IpAddress") {
-    content_ = takeContent(cursor);
+    takeContent(cursor, content_);
 }
 
 SnmpIpAddress::SnmpIpAddress(const char* text) : SnmpValue(kTagIpAddress, "IpAddress") {
@@ -68,10 +68,10 @@ SnmpIpAddress::SnmpIpAddress(const char* text) : SnmpValue(kTagIpAddress, "IpAdd
     for (std::size_t i = 0; i < 4 && parts.next(part); ++i) {
         bytes[i] = static_cast<std::uint8_t>(part & 0xFFu);
     }
-    content_ = copyContent(bytes, 4);
+    copyContent(bytes, 4, content_);
 }
 
-void SnmpIpAddress::encode(std::uint8_t*& out) const { encodeBytes(out, content_.get()); }
+void SnmpIpAddress::encode(std::uint8_t*& out) const { encodeBytes(out, content_.data()); }
 
 const char* SnmpIpAddress::toText() const {
     if (cachedText_ != nullptr) return cachedText_.get();
@@ -90,10 +90,10 @@ const char* SnmpIpAddress::toText() const {
 }
 
 SnmpOpaque::SnmpOpaque(DecodeCursor& cursor) : SnmpValue(cursor, kTagOpaque, "Opaque") {
-    content_ = takeContent(cursor);
+    takeContent(cursor, content_);
 }
 
-void SnmpOpaque::encode(std::uint8_t*& out) const { encodeBytes(out, content_.get()); }
+void SnmpOpaque::encode(std::uint8_t*& out) const { encodeBytes(out, content_.data()); }
 
 const char* SnmpOpaque::toText() const {
     if (cachedText_ != nullptr) return cachedText_.get();

@@ -24,12 +24,12 @@ public:
     // byte as two lowercase hexadecimal digits.
     const char* toText() const override;
 
-    const std::uint8_t* getContent() const { return content_.get(); }
+    const std::uint8_t* getContent() const { return content_.data(); }
     bool isBinary() const { return isBinary_; }
 
 private:
     mutable bool isBinary_ = false;
-    std::unique_ptr<std::uint8_t[]> content_;
+    ContentBytes content_;
 };
 
 class SnmpIpAddress : public SnmpValue {
@@ -45,10 +45,10 @@ public:
     // Every content byte in decimal, joined by '.'.
     const char* toText() const override;
 
-    const std::uint8_t* getContent() const { return content_.get(); }
+    const std::uint8_t* getContent() const { return content_.data(); }
 
 private:
-    std::unique_ptr<std::uint8_t[]> content_;
+    ContentBytes content_;
 };
 
 // Opaque, and the value of every received tag that has no class of its own
@@ -63,10 +63,10 @@ public:
     // byte becomes a space.
     const char* toText() const override;
 
-    const std::uint8_t* getContent() const { return content_.get(); }
+    const std::uint8_t* getContent() const { return content_.data(); }
 
 private:
-    std::unique_ptr<std::uint8_t[]> content_;
+    ContentBytes content_;
 };
 
 }  // namespace quillow

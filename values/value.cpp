@@ -20,31 +20,34 @@ SnmpValue::SnmpValue(DecodeCursor& cursor, std::uint8_t tag, const char* typeNam
     contentLength_ = static_cast<std::uint16_t>(length);
 }
 
-std::unique_ptr<std::uint8_t[]> SnmpValue::takeContent(DecodeCursor& cursor) {
+std::uint8_t* ContentBytes::reserve(std::size_t n) {
+    if (n <= kInlineSize) {
+        heap_.reset();
+        return inline_;
+    }
+    heap_.reset(new (std::nothrow) std::uint8_t[n]);
+    return heap_.get();
+}
+
+void SnmpValue::takeContent(DecodeCursor& cursor, ContentBytes& content) {
     const std::size_t n = contentLength_;
     const std::uint8_t* bytes = cursor.take(n);
     if (bytes == nullptr) {
         contentLength_ = 0;
-        return nullptr;
+        return;
     }
-    std::unique_ptr<std::uint8_t[]> content = copyContent(bytes, n);
-    if (n > 0 && content == nullptr) cursor.markBad();
-    return content;
+    copyContent(bytes, n, content);
+    if (contentLength_ != n) cursor.markBad();
 }
 
-std::unique_ptr<std::uint8_t[]> SnmpValue::copyContent(const std::uint8_t* bytes, std::size_t n) {
-    if (n == 0) {
+void SnmpValue::copyContent(const std::uint8_t* bytes, std::size_t n, ContentBytes& content) {
+    std::uint8_t* room = content.reserve(n);
+    if (room == nullptr) {
         contentLength_ = 0;
-        return nullptr;
+        return;
     }
-    std::unique_ptr<std::uint8_t[]> content(new (std::nothrow) std::uint8_t[n]);
-    if (content == nullptr) {
-        contentLength_ = 0;
-        return nullptr;
-    }
-    std::memcpy(content.get(), bytes, n);
+    if (n > 0) std::memcpy(room, bytes, n);
     contentLength_ = static_cast<std::uint16_t>(n);
-    return content;
 }
 
 void SnmpValue::encodeBytes(std::uint8_t*& out, const std::uint8_t* content) const {

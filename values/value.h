@@ -10,6 +10,29 @@
 
 namespace quillow {
 
+// The content bytes of a byte-string value. Short contents, which most
+// community names, addresses and object identifiers are, live inside the
+// value and cost no allocation of their own; longer ones get a buffer.
+class ContentBytes {
+public:
+    static constexpr std::size_t kInlineSize = 16;
+
+    ContentBytes() = default;
+    ContentBytes(const ContentBytes&) = delete;
+    ContentBytes& operator=(const ContentBytes&) = delete;
+
+    const std::uint8_t* data() const { return heap_ != nullptr ? heap_.get() : inline_; }
+    std::uint8_t operator[](std::size_t i) const { return data()[i]; }
+
+    // Room for n bytes, replacing what was held; null when the buffer for a
+    // long content cannot be allocated.
+    std::uint8_t* reserve(std::size_t n);
+
+private:
+    std::uint8_t inline_[kInlineSize] = {};
+    std::unique_ptr<std::uint8_t[]> heap_;
+};
+
 class SnmpValue : public BerElement {
 public:
     ~SnmpValue() override = default;
@@ -39,14 +62,14 @@ protected:
     // carry, marks the cursor bad and leaves the content empty.
     SnmpValue(DecodeCursor& cursor, std::uint8_t tag, const char* typeName);
 
-    // Copies contentLength_ bytes from the cursor into a new buffer. When the
-    // buffer cannot be allocated the cursor is marked bad and the content is
+    // Copies contentLength_ bytes from the cursor into the content. When the
+    // room cannot be allocated the cursor is marked bad and the content is
     // left empty, so the value never claims bytes it does not hold.
-    std::unique_ptr<std::uint8_t[]> takeContent(DecodeCursor& cursor);
+    void takeContent(DecodeCursor& cursor, ContentBytes& content);
 
-    // Copies n bytes into a new content buffer and sets the content length,
-    // or leaves the content empty when the buffer cannot be allocated.
-    std::unique_ptr<std::uint8_t[]> copyContent(const std::uint8_t* bytes, std::size_t n);
+    // Copies n bytes into the content and sets the content length, or leaves
+    // the content empty when the room cannot be allocated.
+    void copyContent(const std::uint8_t* bytes, std::size_t n, ContentBytes& content);
 
     // Writes tag, length field and the content bytes.
     void encodeBytes(std::uint8_t*& out, const std::uint8_t* content) const;
