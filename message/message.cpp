@@ -19,6 +19,18 @@ constexpr char kStandardTrapPrefix[] = "1.3.6.1.6.3.1.1.5.";
 // The SNMPv2 form of every v1 trap has generic-trap 6.
 constexpr std::int32_t kEnterpriseSpecific = 6;
 
+// The default community of every message, built once with its text so that
+// all later uses only read it. Its six content bytes live inside the value.
+struct DefaultCommunity {
+    SnmpOctetString value{SnmpMessage::kDefaultCommunity};
+    DefaultCommunity() { value.toText(); }
+};
+
+const SnmpOctetString& defaultCommunity() {
+    static const DefaultCommunity shared;
+    return shared.value;
+}
+
 // The texts of a notification's identifier are formatted into buffers of
 // these sizes, which hold every input: the standard prefix with the one digit
 // of generic-trap + 1 (1 to 6) and the terminator, and behind an enterprise
@@ -35,14 +47,12 @@ static_assert(sizeof ".0." - 1 + kLongestInt32Text + 1 <= kEnterpriseTrapTextExt
 }  // namespace
 
 SnmpMessage::SnmpMessage(std::uint32_t pduType, std::int32_t version)
-    : community_(new (std::nothrow) SnmpOctetString(kDefaultCommunity)),
-      version_(new (std::nothrow) SnmpInteger(version)),
+    : version_(new (std::nothrow) SnmpInteger(version)),
       varbinds_(new (std::nothrow) VarbindList()) {
     setPduType(pduType);
 }
 
-SnmpMessage::SnmpMessage()
-    : community_(new (std::nothrow) SnmpOctetString(kDefaultCommunity)), varbinds_(new (std::nothrow) VarbindList()) {}
+SnmpMessage::SnmpMessage() : varbinds_(new (std::nothrow) VarbindList()) {}
 
 SnmpMessage::~SnmpMessage() {
     varbinds_.reset();
@@ -58,7 +68,8 @@ std::size_t SnmpMessage::pduContentSize() const {
 std::size_t SnmpMessage::contentSizeAround(std::size_t pduContent) const {
     std::size_t size = 0;
     if (version_ != nullptr) size += version_->encodedSize();
-    if (community_ != nullptr) size += community_->encodedSize();
+    const SnmpOctetString* community = getCommunityValue();
+    if (community != nullptr) size += community->encodedSize();
     if (pdu_ != nullptr) size += berElementSize(pduContent);
     return size;
 }
@@ -75,7 +86,8 @@ void SnmpMessage::encode(std::uint8_t*& out) const {
     *at++ = kTagSequence;
     berWriteLength(at, static_cast<std::uint32_t>(contentSizeAround(pduContent)));
     if (version_ != nullptr) version_->encode(at);
-    if (community_ != nullptr) community_->encode(at);
+    const SnmpOctetString* community = getCommunityValue();
+    if (community != nullptr) community->encode(at);
     if (pdu_ == nullptr) return;
     *at++ = pdu_->getPduType();
     berWriteLength(at, static_cast<std::uint32_t>(pduContent));
@@ -88,7 +100,15 @@ std::int32_t SnmpMessage::getVersion() const {
     return static_cast<std::int32_t>(version_->getValue());
 }
 
-const char* SnmpMessage::getCommunity() const { return community_ != nullptr ? community_->toText() : nullptr; }
+const SnmpOctetString* SnmpMessage::getCommunityValue() const {
+    if (community_ != nullptr) return community_.get();
+    return defaultCommunity_ ? &defaultCommunity() : nullptr;
+}
+
+const char* SnmpMessage::getCommunity() const {
+    const SnmpOctetString* community = getCommunityValue();
+    return community != nullptr ? community->toText() : nullptr;
+}
 
 std::int32_t SnmpMessage::getVarbindCount() const { return varbinds_ != nullptr ? varbinds_->count() : 0; }
 
@@ -229,11 +249,13 @@ void SnmpMessage::setVersion(SnmpInteger* version) {
 
 void SnmpMessage::setCommunityValue(SnmpOctetString* community) {
     if (community != community_.get()) community_.reset(community);
+    defaultCommunity_ = false;
 }
 
 void SnmpMessage::setCommunity(const char* text) {
     community_.reset();
     community_.reset(new (std::nothrow) SnmpOctetString(text));
+    defaultCommunity_ = false;
 }
 
 void SnmpMessage::addVarbind(Varbind* varbind) {

@@ -90,7 +90,10 @@ public:
     void setVersion(SnmpInteger* version);
     void setCommunityValue(SnmpOctetString* community);
     void setCommunity(const char* text);
-    SnmpOctetString* getCommunityValue() const { return community_.get(); }
+    // The community the message carries: the one set, or the default one
+    // while none has been set; null after setCommunityValue(nullptr) or a
+    // failed allocation.
+    const SnmpOctetString* getCommunityValue() const;
 
     // Appends the binding (the list takes it over). A message whose list
     // could not be allocated deletes it.
@@ -105,6 +108,10 @@ private:
     std::size_t contentSizeAround(std::size_t pduContent) const;
 
     std::unique_ptr<SnmpOctetString> community_;
+    // Until a community is set the message carries the default one, a single
+    // value shared by every message, so that no message allocates a
+    // community only to have it replaced.
+    bool defaultCommunity_ = true;
     std::unique_ptr<SnmpInteger> version_;
     std::uint32_t pduType_ = 0;
     std::unique_ptr<SnmpPdu> pdu_;

@@ -34,15 +34,9 @@ std::unique_ptr<SnmpMessage> MessageParser::decode(const std::uint8_t* bytes, st
     const std::uint32_t outerLength = berReadLength(cursor);
     if (cursor.bad() || outerLength > count) return nullptr;
 
-    // The new message must be whole before anything goes into it. That
-    // includes its default community, which the datagram may leave in place:
-    // one whose bytes could not be allocated would read as an empty
-    // community instead of the default.
+    // The new message must be whole before anything goes into it.
     std::unique_ptr<SnmpMessage> message(new (std::nothrow) SnmpMessage());
-    if (message == nullptr || message->getVarbinds() == nullptr || message->getCommunityValue() == nullptr ||
-        message->getCommunityValue()->getContentLength() != std::strlen(SnmpMessage::kDefaultCommunity)) {
-        return nullptr;
-    }
+    if (message == nullptr || message->getVarbinds() == nullptr) return nullptr;
 
     if (berReadTag(cursor) == kTagInteger) {
         SnmpInteger* version = new (std::nothrow) SnmpInteger(cursor);
