@@ -13,7 +13,8 @@ void appendLength(Bytes& out, std::size_t length) {
         return;
     }
     Bytes digits;
-    for (std::size_t rest = length; rest != 0; rest >>= 8) digits.insert(digits.begin(), static_cast<std::uint8_t>(rest));
+    for (std::size_t rest = length; rest != 0; rest >>= 8)
+        digits.insert(digits.begin(), static_cast<std::uint8_t>(rest));
     out.push_back(static_cast<std::uint8_t>(0x80 | digits.size()));
     out.insert(out.end(), digits.begin(), digits.end());
 }
@@ -75,7 +76,7 @@ Bytes response(const std::vector<Bytes>& bindings) {
     Bytes list;
     for (const Bytes& binding : bindings) list.insert(list.end(), binding.begin(), binding.end());
     const Bytes pdu = element(0xA2, concat({signedNumber(0x02, kRequestId), signedNumber(0x02, 0),
-                                             signedNumber(0x02, 0), element(0x30, list)}));
+                                            signedNumber(0x02, 0), element(0x30, list)}));
     return element(0x30, concat({signedNumber(0x02, 0), text(0x04, kCommunity), pdu}));
 }
 
@@ -87,7 +88,8 @@ Bytes mixedValue(std::size_t index) {
         case ValueKind::Integer: return signedNumber(0x02, static_cast<std::int64_t>(i) * 7919 - 100000);
         case ValueKind::OctetString: return text(0x04, "port-" + std::to_string(i) + " uplink");
         case ValueKind::Oid: return oid({1, 3, 6, 1, 2, 1, 2, 2, 1, 1, i + 1});
-        case ValueKind::IpAddress: return element(0x40, {10, 0, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)});
+        case ValueKind::IpAddress:
+            return element(0x40, {10, 0, static_cast<std::uint8_t>(i >> 8), static_cast<std::uint8_t>(i)});
         case ValueKind::Counter: return unsignedNumber(0x41, 4000000000u - i);
         case ValueKind::Gauge: return unsignedNumber(0x42, 1000000000u + i);
         case ValueKind::TimeTicks: return unsignedNumber(0x43, 123456u + 100u * i);

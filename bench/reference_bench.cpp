@@ -2,18 +2,16 @@
 // black box through its public headers: the same bytes in, the same message
 // out, and on the decode side a parsed PDU whose variables are ready to use.
 #include <benchmark/benchmark.h>
-
 #include <net-snmp/net-snmp-config.h>
 #include <net-snmp/net-snmp-includes.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <string>
-
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "bench/benchmarks.h"
 #include "bench/fixtures.h"

@@ -10,8 +10,7 @@ namespace quillow {
 
 class DecodeCursor {
 public:
-    DecodeCursor(const std::uint8_t* bytes, std::size_t size)
-        : begin_(bytes), size_(bytes != nullptr ? size : 0) {}
+    DecodeCursor(const std::uint8_t* bytes, std::size_t size) : begin_(bytes), size_(bytes != nullptr ? size : 0) {}
 
     // Offset of the next byte to read, counted from the first byte.
     std::size_t offset() const { return offset_; }

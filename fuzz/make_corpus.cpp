@@ -42,8 +42,7 @@ std::vector<Value> everyValue() {
         {"06-oid", w::oid({1, 3, 6, 1, 2, 1, 1, 2, 0}), w::oid({1, 3, 6, 1, 4, 1, 8072, 3, 2, 10})},
         {"40-ipaddress", w::oid({1, 3, 6, 1, 2, 1, 4, 20, 1, 1, 192, 168, 2, 1}),
          w::element(0x40, bytes({0xC0, 0xA8, 0x02, 0x01}))},
-        {"41-counter", w::oid({1, 3, 6, 1, 2, 1, 2, 2, 1, 10, 1}),
-         w::element(0x41, w::unsignedContent(0xFFFFFFFFu))},
+        {"41-counter", w::oid({1, 3, 6, 1, 2, 1, 2, 2, 1, 10, 1}), w::element(0x41, w::unsignedContent(0xFFFFFFFFu))},
         {"42-gauge", w::oid({1, 3, 6, 1, 2, 1, 2, 2, 1, 5, 1}), w::element(0x42, w::unsignedContent(1000000000))},
         {"43-timeticks", w::oid({1, 3, 6, 1, 2, 1, 1, 3, 0}), w::element(0x43, w::unsignedContent(0x80000000u))},
         // An opaque-wrapped float, as agents send them.

@@ -47,8 +47,7 @@ static_assert(sizeof ".0." - 1 + kLongestInt32Text + 1 <= kEnterpriseTrapTextExt
 }  // namespace
 
 SnmpMessage::SnmpMessage(std::uint32_t pduType, std::int32_t version)
-    : version_(new (std::nothrow) SnmpInteger(version)),
-      varbinds_(new (std::nothrow) VarbindList()) {
+    : version_(new (std::nothrow) SnmpInteger(version)), varbinds_(new (std::nothrow) VarbindList()) {
     setPduType(pduType);
 }
 

@@ -20,7 +20,6 @@ std::int32_t valueOf(const std::unique_ptr<SnmpInteger>& field) {
     return field != nullptr ? static_cast<std::int32_t>(field->getValue()) : 0;
 }
 
-
 }  // namespace
 
 BasicPdu::BasicPdu()

@@ -1,15 +1,16 @@
 // The socket layer over POSIX sockets.
-#include "sockets.h"
-
 #include <arpa/inet.h>
-#include <cerrno>
-#include <cstring>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/types.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "sockets.h"
 
 namespace quillow {
 namespace sockets {

@@ -1,12 +1,12 @@
 // The socket layer over Winsock. Only calls that Windows Sockets 1.1 already
 // offers are used, so the tool runs wherever a Winsock DLL answers a request
 // for version 1.1.
-#include "sockets.h"
-
 #include <winsock2.h>
 
 #include <climits>
 #include <cstring>
+
+#include "sockets.h"
 
 namespace quillow {
 namespace sockets {

@@ -1,9 +1,10 @@
+#include "ber/ber.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
 
-#include "ber/ber.h"
 #include "test_bytes.h"
 
 namespace quillow {

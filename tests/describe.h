@@ -23,9 +23,9 @@ inline std::string describe(const SnmpMessage& message) {
         out += "version none\n";
     }
     out += "community " + orNull(message.getCommunity()) + "\n";
-    std::snprintf(line, sizeof line, "pdu %02X request-id %d error-status %d error-index %d\n",
-                  message.getPduType(), static_cast<int>(message.getRequestId()),
-                  static_cast<int>(message.getErrorStatus()), static_cast<int>(message.getErrorIndex()));
+    std::snprintf(line, sizeof line, "pdu %02X request-id %d error-status %d error-index %d\n", message.getPduType(),
+                  static_cast<int>(message.getRequestId()), static_cast<int>(message.getErrorStatus()),
+                  static_cast<int>(message.getErrorIndex()));
     out += line;
     std::snprintf(line, sizeof line, "generic %d specific %d time-stamp %u\n",
                   static_cast<int>(message.getGenericTrap()), static_cast<int>(message.getSpecificTrap()),
@@ -41,8 +41,8 @@ inline std::string describe(const SnmpMessage& message) {
         const char* nameType = binding->getName() != nullptr ? binding->getName()->getTypeName() : nullptr;
         std::snprintf(line, sizeof line, "binding %d ", static_cast<int>(i));
         out += line;
-        out += orNull(nameType) + " " + orNull(message.getOidText(i)) + " = " +
-               orNull(message.getValueTypeName(i)) + " " + orNull(message.getValueText(i)) + "\n";
+        out += orNull(nameType) + " " + orNull(message.getOidText(i)) + " = " + orNull(message.getValueTypeName(i)) +
+               " " + orNull(message.getValueText(i)) + "\n";
     }
     return out;
 }

@@ -1,10 +1,11 @@
+#include "message/message.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <string>
 
 #include "counting_value.h"
-#include "message/message.h"
 #include "pdu/trap.h"
 #include "test_bytes.h"
 #include "values/oid.h"
@@ -15,7 +16,6 @@ namespace {
 using test::Bytes;
 using test::hex;
 using test::toHex;
-
 
 // Encodes through a cursor into a buffer with room to spare, and checks that
 // exactly encodedSize bytes were written and the cursor was left alone.

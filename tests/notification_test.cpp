@@ -43,7 +43,7 @@ struct TrapOidCase {
     std::int32_t generic;
     std::int32_t specific;
     const char* enterprise;
-    const char* trapOid;  // the value of snmpTrapOID.0 that is built
+    const char* trapOid;        // the value of snmpTrapOID.0 that is built
     std::int32_t specificRead;  // what getSpecificTrap reads back from it
 };
 
@@ -156,10 +156,10 @@ TEST(BuildV2TrapVarbindsRefuses, ChangesNothingOnOtherRecordedTypes) {
 TEST(BuildV2TrapVarbindsRefuses, ChangesNothingOnADecodedNotification) {
     // A v2 trap as it comes from the wire: its PDU is a TrapV2Pdu, but the
     // decoded message records no PDU type.
-    const Bytes wire = hex(
-        "30 2E, 02 01 01, 04 07 68 61 72 62 6F 75 72,"
-        " A7 20, 02 01 07, 02 01 00, 02 01 00,"
-        " 30 15, 30 13, 06 0A 2B 06 01 06 03 01 01 04 01 00, 06 05 2B 06 01 04 01");
+    const Bytes wire =
+        hex("30 2E, 02 01 01, 04 07 68 61 72 62 6F 75 72,"
+            " A7 20, 02 01 07, 02 01 00, 02 01 00,"
+            " 30 15, 30 13, 06 0A 2B 06 01 06 03 01 01 04 01 00, 06 05 2B 06 01 04 01");
     std::unique_ptr<SnmpMessage> message = decode(wire);
     ASSERT_NE(message, nullptr);
     ASSERT_EQ(message->getPduType(), kTagTrapV2);

@@ -1,3 +1,5 @@
+#include "values/numbers.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -6,7 +8,6 @@
 #include "test_bytes.h"
 #include "value_checks.h"
 #include "values/counter64.h"
-#include "values/numbers.h"
 
 namespace quillow {
 namespace {
@@ -224,8 +225,7 @@ TEST(SnmpCounter64, DecodesUpToEightBytesAsUnsigned) {
         EXPECT_STREQ(value->toText(), c.text);
         EXPECT_STREQ(value->getTypeName(), "Counter64");
     }
-    expectEncodesAs(*decodeAs<SnmpCounter64>("09 00 FF FF FF FF FF FF FF FF"),
-                    "46 09 00 FF FF FF FF FF FF FF FF");
+    expectEncodesAs(*decodeAs<SnmpCounter64>("09 00 FF FF FF FF FF FF FF FF"), "46 09 00 FF FF FF FF FF FF FF FF");
     expectEncodesAs(*decodeAs<SnmpCounter64>("00"), "46 00");
 }
 

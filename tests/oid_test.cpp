@@ -1,10 +1,11 @@
+#include "values/oid.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "test_bytes.h"
 #include "value_checks.h"
-#include "values/oid.h"
 
 namespace quillow {
 namespace {

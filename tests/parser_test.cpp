@@ -1,3 +1,5 @@
+#include "message/parser.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,7 +10,6 @@
 
 #include "describe.h"
 #include "message/message.h"
-#include "message/parser.h"
 #include "pdu/pdu.h"
 #include "pdu/trap.h"
 #include "test_bytes.h"
@@ -90,7 +91,9 @@ std::string largeResponseText() {
            "generic 0 specific 0 time-stamp 0\n"
            "agent null\n"
            "enterprise null\n"
-           "binding 1 \"OID\" \"1.3.6.1.2.1.1.1.0\" = \"String\" \"" + std::string(200, 'q') + "\"\n"
+           "binding 1 \"OID\" \"1.3.6.1.2.1.1.1.0\" = \"String\" \"" +
+           std::string(200, 'q') +
+           "\"\n"
            "binding 2 \"OID\" \"1.3.6.1.2.1.1.2.0\" = \"OID\" \"1.3.6.1.4.1.8072.3.2.10\"\n"
            "binding 3 \"OID\" \"1.3.6.1.2.1.1.3.0\" = \"TimeTick\" \"2147483648\"\n"
            "binding 4 \"OID\" \"1.3.6.1.2.1.1.7.0\" = \"Integer\" \"-129\"\n"
@@ -162,9 +165,7 @@ TEST(MessageParser, KeepsTheLastBindingOfALongListEndingInATwoByteValue) {
 }
 
 // Where the outer length field sits and how many bytes it takes.
-std::size_t outerHeaderSize(const Bytes& datagram) {
-    return datagram[1] < 0x80 ? 2 : 2 + (datagram[1] & 0x7Fu);
-}
+std::size_t outerHeaderSize(const Bytes& datagram) { return datagram[1] < 0x80 ? 2 : 2 + (datagram[1] & 0x7Fu); }
 
 // The prefix with its outer length set to the bytes that follow the header,
 // keeping the length field's form; prefixes that cut the header stay as they
@@ -283,9 +284,9 @@ TEST(MessageParser, AcceptsVersionOne) {
 
 TEST(MessageParser, LeavesTheVersionOutWhenItsTagIsNotInteger) {
     // Only the tag is consumed; the community follows directly.
-    const Bytes datagram = hex(
-        "30 25 0A 04 06 66 6A 6F 72 64 73 A2 1A 02 01 7B 02 01 00 02 01 00 "
-        "30 0F 30 0D 06 08 2B 06 01 02 01 01 03 00 43 01 64");
+    const Bytes datagram =
+        hex("30 25 0A 04 06 66 6A 6F 72 64 73 A2 1A 02 01 7B 02 01 00 02 01 00 "
+            "30 0F 30 0D 06 08 2B 06 01 02 01 01 03 00 43 01 64");
     const std::unique_ptr<SnmpMessage> message = parse(datagram);
     ASSERT_NE(message, nullptr);
     EXPECT_THROW(message->getVersion(), int);
@@ -321,8 +322,7 @@ TEST(MessageParser, MakesThePduClassThatTheTagNames) {
 
 TEST(MessageParser, DecodesTheFiveFieldsOfAVersionOneTrap) {
     const Bytes datagram = w::message(
-        0, "harbour", 0xA4,
-        w::trapHeader(w::oid({1, 3, 6, 1, 4, 1, 8072, 3, 2, 10}), hex("C0 A8 02 01"), 6, 17, 4200),
+        0, "harbour", 0xA4, w::trapHeader(w::oid({1, 3, 6, 1, 4, 1, 8072, 3, 2, 10}), hex("C0 A8 02 01"), 6, 17, 4200),
         {w::varbind(w::oid({1, 3, 6, 1, 2, 1, 2, 2, 1, 1, 3}), w::integer(3))});
     const std::unique_ptr<SnmpMessage> message = parse(datagram);
     ASSERT_NE(message, nullptr);
@@ -364,10 +364,10 @@ TEST(MessageParser, TurnsEveryValueTagWithoutClassIntoOpaque) {
         const char* encodedAgain;
     };
     const Case cases[] = {
-        {"05 00", "", "44 00"},             // NULL
-        {"80 00", "", "44 00"},             // noSuchObject
-        {"81 00", "", "44 00"},             // noSuchInstance
-        {"82 00", "", "44 00"},             // endOfMibView
+        {"05 00", "", "44 00"},  // NULL
+        {"80 00", "", "44 00"},  // noSuchObject
+        {"81 00", "", "44 00"},  // noSuchInstance
+        {"82 00", "", "44 00"},  // endOfMibView
         {"44 03 61 01 62", "a b", "44 03 61 01 62"},
         {"47 02 41 42", "AB", "44 02 41 42"},
         {"30 02 05 00", "  ", "44 02 05 00"},  // a constructed tag is not taken apart
@@ -518,8 +518,8 @@ TEST(MessageParser, StopsAtTheEndThatTheListLengthGives) {
 }
 
 TEST(MessageParser, RefusesACommunityThatPromisesMoreBytesThanFollow) {
-    for (const char* datagram : {"30 06 02 01 00 04 7F 61", "30 07 02 01 00 04 81 7F 61",
-                                 "30 0A 02 01 00 04 84 7F FF FF FF 61"}) {
+    for (const char* datagram :
+         {"30 06 02 01 00 04 7F 61", "30 07 02 01 00 04 81 7F 61", "30 0A 02 01 00 04 84 7F FF FF FF 61"}) {
         EXPECT_EQ(parse(hex(datagram)), nullptr) << datagram;
     }
 }
@@ -600,8 +600,7 @@ TEST(MessageParser, RefusesHostileInnerLengths) {
          "30 0F 30 0D 06 08 2B 06 01 02 01 01 03 00 46 09 64"},
         {"trap enterprise longer than the datagram",
          "30 15 02 01 00 04 06 66 6A 6F 72 64 73 A4 0A 06 20 2B 06 01 04 01 30 00"},
-        {"trap agent address cut off",
-         "30 18 02 01 00 04 06 66 6A 6F 72 64 73 A4 0D 06 03 2B 06 01 40 04 C0 A8 02"},
+        {"trap agent address cut off", "30 18 02 01 00 04 06 66 6A 6F 72 64 73 A4 0D 06 03 2B 06 01 40 04 C0 A8 02"},
         {"version tag of several bytes running to the end", "30 04 9F 81 82 83"},
         {"message that ends after the PDU header",
          "30 16 02 01 00 04 06 66 6A 6F 72 64 73 A2 09 02 01 7B 02 01 00 02 01 00"},
@@ -615,9 +614,9 @@ TEST(MessageParser, RefusesHostileInnerLengths) {
 // With more than four length bytes only the last four count, so a leading
 // 0x00 or any leading byte does no harm.
 TEST(MessageParser, ReadsLongLengthFieldsByTheirLastFourBytes) {
-    const Bytes datagram = hex(
-        "30 2C 02 01 00 04 86 FF 00 00 00 00 06 66 6A 6F 72 64 73 A2 1A 02 01 7B 02 01 00 02 01 00 "
-        "30 0F 30 0D 06 08 2B 06 01 02 01 01 03 00 43 01 64");
+    const Bytes datagram =
+        hex("30 2C 02 01 00 04 86 FF 00 00 00 00 06 66 6A 6F 72 64 73 A2 1A 02 01 7B 02 01 00 02 01 00 "
+            "30 0F 30 0D 06 08 2B 06 01 02 01 01 03 00 43 01 64");
     const std::unique_ptr<SnmpMessage> message = parse(datagram);
     ASSERT_NE(message, nullptr);
     EXPECT_EQ(describe(*message), kGetResponseText);

@@ -1,3 +1,5 @@
+#include "pdu/pdu.h"
+
 #include <gtest/gtest.h>
 
 #include <ctime>
@@ -5,7 +7,6 @@
 #include <string>
 
 #include "counting_value.h"
-#include "pdu/pdu.h"
 #include "pdu/trap.h"
 #include "pdu/varbind.h"
 #include "test_bytes.h"
@@ -19,7 +20,6 @@ using test::Bytes;
 using test::CountingValue;
 using test::hex;
 using test::toHex;
-
 
 std::string encodeHeader(const SnmpPdu& pdu) {
     Bytes bytes(pdu.headerSize() + 8, 0xEE);
@@ -174,8 +174,7 @@ TEST(TrapPdu, WritesItsFiveFieldsInWireOrder) {
     pdu.setGenericTrap(6);  // the second value replaces the first
     pdu.setAgentAddress("192.168.2.1");
     pdu.setEnterprise("1.3.6.1.6.3.1.1.5");
-    EXPECT_EQ(encodeHeader(pdu),
-              "06 08 2B 06 01 06 03 01 01 05 40 04 C0 A8 02 01 02 01 06 02 01 01 43 01 64");
+    EXPECT_EQ(encodeHeader(pdu), "06 08 2B 06 01 06 03 01 01 05 40 04 C0 A8 02 01 02 01 06 02 01 01 43 01 64");
     EXPECT_STREQ(pdu.getEnterprise(), "1.3.6.1.6.3.1.1.5");
     EXPECT_STREQ(pdu.getAgentAddress(), "192.168.2.1");
     EXPECT_EQ(pdu.getGenericTrap(), 6);

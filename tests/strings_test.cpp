@@ -1,10 +1,11 @@
+#include "values/strings.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "test_bytes.h"
 #include "value_checks.h"
-#include "values/strings.h"
 
 namespace quillow {
 namespace {

@@ -10,6 +10,7 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
 #include <cerrno>
 #endif
 
@@ -92,9 +93,9 @@ public:
     }
 
     void sendTo(const sockaddr_in& to, const Bytes& datagram) {
-        const auto sent = ::sendto(handle_, reinterpret_cast<const char*>(datagram.data()),
-                                   static_cast<int>(datagram.size()), 0, reinterpret_cast<const sockaddr*>(&to),
-                                   sizeof to);
+        const auto sent =
+            ::sendto(handle_, reinterpret_cast<const char*>(datagram.data()), static_cast<int>(datagram.size()), 0,
+                     reinterpret_cast<const sockaddr*>(&to), sizeof to);
         ASSERT_EQ(static_cast<long>(sent), static_cast<long>(datagram.size()));
     }
 

@@ -1,8 +1,7 @@
 // The usage path of the real binary: the text byte for byte, the exit status,
 // and that no socket is ever made on that path.
-#include <gtest/gtest.h>
-
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <linux/audit.h>
 #include <linux/filter.h>
 #include <linux/seccomp.h>
@@ -44,8 +43,8 @@ std::string usageText(const std::string& shownName) {
 
 struct Outcome {
     std::string out;
-    int status = -1;      // exit status, or -1 when killed
-    int signal = 0;       // the signal that killed it, if any
+    int status = -1;  // exit status, or -1 when killed
+    int signal = 0;   // the signal that killed it, if any
 };
 
 #if defined(__x86_64__)
@@ -114,9 +113,12 @@ protected:
 };
 
 TEST_F(UsagePath, AnyCountButThreeArgumentsPrintsTheUsageTextAndExitsOne) {
-    const std::vector<std::vector<std::string>> argumentLists = {
-        {}, {"10.0.0.1"}, {"10.0.0.1", "harbour"}, {"10.0.0.1", "harbour", "1.3.6.1", "extra"},
-        {"a", "b", "c", "d", "e", "f"}, {""}};
+    const std::vector<std::vector<std::string>> argumentLists = {{},
+                                                                 {"10.0.0.1"},
+                                                                 {"10.0.0.1", "harbour"},
+                                                                 {"10.0.0.1", "harbour", "1.3.6.1", "extra"},
+                                                                 {"a", "b", "c", "d", "e", "f"},
+                                                                 {""}};
     for (const auto& args : argumentLists) {
         const Outcome result = run("QUILLOW", args);
         EXPECT_EQ(result.signal, 0) << "made a socket with " << args.size() << " arguments";

@@ -48,8 +48,8 @@ inline Bytes signedContent(std::int64_t value) {
     for (int shift = 56; shift >= 0; shift -= 8) {
         content.push_back(static_cast<std::uint8_t>((static_cast<std::uint64_t>(value) >> shift) & 0xFF));
     }
-    while (content.size() > 1 && ((content[0] == 0x00 && content[1] < 0x80) ||
-                                  (content[0] == 0xFF && content[1] >= 0x80))) {
+    while (content.size() > 1 &&
+           ((content[0] == 0x00 && content[1] < 0x80) || (content[0] == 0xFF && content[1] >= 0x80))) {
         content.erase(content.begin());
     }
     return content;
@@ -88,8 +88,8 @@ inline Bytes oid(std::initializer_list<std::uint32_t> arcs) {
 inline Bytes varbind(const Bytes& name, const Bytes& value) { return element(0x30, concat({name, value})); }
 
 // A community message: SEQUENCE of version, community and the PDU.
-inline Bytes message(std::int64_t version, const std::string& community, std::uint8_t pduTag,
-                     const Bytes& header, const std::vector<Bytes>& bindings) {
+inline Bytes message(std::int64_t version, const std::string& community, std::uint8_t pduTag, const Bytes& header,
+                     const std::vector<Bytes>& bindings) {
     Bytes list;
     for (const Bytes& b : bindings) list.insert(list.end(), b.begin(), b.end());
     const Bytes pdu = element(pduTag, concat({header, element(0x30, list)}));
@@ -102,8 +102,8 @@ inline Bytes basicHeader(std::int64_t requestId, std::int64_t errorStatus, std::
 }
 
 // Enterprise, agent-addr, generic-trap, specific-trap and time-stamp.
-inline Bytes trapHeader(const Bytes& enterprise, const Bytes& address4, std::int64_t generic,
-                        std::int64_t specific, std::uint32_t timeStamp) {
+inline Bytes trapHeader(const Bytes& enterprise, const Bytes& address4, std::int64_t generic, std::int64_t specific,
+                        std::uint32_t timeStamp) {
     return concat({enterprise, element(0x40, address4), integer(generic), integer(specific),
                    element(0x43, unsignedContent(timeStamp))});
 }

@@ -89,9 +89,7 @@ void SnmpGauge::encode(std::uint8_t*& out) const {
 }
 
 SnmpTimeTicks::SnmpTimeTicks(DecodeCursor& cursor) : SnmpNumber(cursor, kTagTimeTicks, "TimeTick", false) {}
-SnmpTimeTicks::SnmpTimeTicks(std::uint32_t value) : SnmpNumber(kTagTimeTicks, "TimeTick", false) {
-    setValue(value);
-}
+SnmpTimeTicks::SnmpTimeTicks(std::uint32_t value) : SnmpNumber(kTagTimeTicks, "TimeTick", false) { setValue(value); }
 void SnmpTimeTicks::encode(std::uint8_t*& out) const {
     *out++ = kTagTimeTicks;
     SnmpNumber::encode(out);

@@ -28,8 +28,7 @@ public:
     virtual void setValue(std::int64_t value);
 
 protected:
-    SnmpNumber(std::uint8_t tag, const char* typeName, bool isSigned)
-        : SnmpValue(tag, typeName), signed_(isSigned) {}
+    SnmpNumber(std::uint8_t tag, const char* typeName, bool isSigned) : SnmpValue(tag, typeName), signed_(isSigned) {}
     // Reads the length field and the content, keeping the content length as
     // it came, so the number encodes again to the same length.
     SnmpNumber(DecodeCursor& cursor, std::uint8_t tag, const char* typeName, bool isSigned);

@@ -9,8 +9,7 @@ namespace {
 constexpr std::uint32_t kMaxContentLength = 0xFFFF;
 }
 
-SnmpValue::SnmpValue(DecodeCursor& cursor, std::uint8_t tag, const char* typeName)
-    : tag_(tag), typeName_(typeName) {
+SnmpValue::SnmpValue(DecodeCursor& cursor, std::uint8_t tag, const char* typeName) : tag_(tag), typeName_(typeName) {
     const std::uint32_t length = berReadLength(cursor);
     if (cursor.bad()) return;
     if (length > kMaxContentLength || length > cursor.remaining()) {

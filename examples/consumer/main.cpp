@@ -70,9 +70,9 @@ int main(int argc, char** argv) {
         std::printf("decoded: refused\n");
         return 1;
     }
-    std::printf("decoded: version %d, community %s, pdu 0x%02X, request-id %d, %d binding(s)\n",
-                decoded->getVersion(), orNull(decoded->getCommunity()), decoded->getPduType(),
-                decoded->getRequestId(), decoded->getVarbindCount());
+    std::printf("decoded: version %d, community %s, pdu 0x%02X, request-id %d, %d binding(s)\n", decoded->getVersion(),
+                orNull(decoded->getCommunity()), decoded->getPduType(), decoded->getRequestId(),
+                decoded->getVarbindCount());
     printBinding(*decoded);
 
     return argc > 1 ? fetch(request, argv[1]) : 0;

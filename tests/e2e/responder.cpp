@@ -96,7 +96,8 @@ Bytes tlv(std::uint8_t tag, const Bytes& content) {
         out.push_back(static_cast<std::uint8_t>(n));
     } else {
         Bytes length;
-        for (std::size_t rest = n; rest != 0; rest >>= 8) length.insert(length.begin(), static_cast<std::uint8_t>(rest));
+        for (std::size_t rest = n; rest != 0; rest >>= 8)
+            length.insert(length.begin(), static_cast<std::uint8_t>(rest));
         out.push_back(static_cast<std::uint8_t>(0x80 | length.size()));
         out.insert(out.end(), length.begin(), length.end());
     }
@@ -108,8 +109,8 @@ Bytes tlv(std::uint8_t tag, const Bytes& content) {
 Bytes integerContent(long value) {
     Bytes content;
     for (int shift = 24; shift >= 0; shift -= 8) content.push_back(static_cast<std::uint8_t>((value >> shift) & 0xFF));
-    while (content.size() > 1 && ((content[0] == 0x00 && (content[1] & 0x80) == 0) ||
-                                  (content[0] == 0xFF && (content[1] & 0x80) != 0))) {
+    while (content.size() > 1 &&
+           ((content[0] == 0x00 && (content[1] & 0x80) == 0) || (content[0] == 0xFF && (content[1] & 0x80) != 0))) {
         content.erase(content.begin());
     }
     return content;
@@ -233,33 +234,50 @@ Options parse(int argc, char** argv) {
             if (i + 1 >= argc) fail(flag + " needs an argument");
             return argv[++i];
         };
-        if (flag == "--ready") o.readyFile = arg();
-        else if (flag == "--record") o.recordFile = arg();
-        else if (flag == "--any") o.address = INADDR_ANY;
+        if (flag == "--ready")
+            o.readyFile = arg();
+        else if (flag == "--record")
+            o.recordFile = arg();
+        else if (flag == "--any")
+            o.address = INADDR_ANY;
         else if (flag == "--address") {
             in_addr parsed;
             if (::inet_pton(AF_INET, arg(), &parsed) != 1) fail("--address takes a dotted IPv4 address");
             o.address = ntohl(parsed.s_addr);
-        }
-        else if (flag == "--port") o.port = static_cast<int>(number(arg()));
-        else if (flag == "--wait") o.waitSeconds = static_cast<int>(number(arg()));
-        else if (flag == "--expect-none") o.expectNone = true;
-        else if (flag == "--silent") o.silent = true;
-        else if (flag == "--request-id") { o.hasRequestId = true; o.requestId = number(arg()); }
-        else if (flag == "--error-status") o.errorStatus = number(arg());
+        } else if (flag == "--port")
+            o.port = static_cast<int>(number(arg()));
+        else if (flag == "--wait")
+            o.waitSeconds = static_cast<int>(number(arg()));
+        else if (flag == "--expect-none")
+            o.expectNone = true;
+        else if (flag == "--silent")
+            o.silent = true;
+        else if (flag == "--request-id") {
+            o.hasRequestId = true;
+            o.requestId = number(arg());
+        } else if (flag == "--error-status")
+            o.errorStatus = number(arg());
         else if (flag == "--pdu-tag") {
             const Bytes tag = fromHex(arg());
             if (tag.size() != 1) fail("--pdu-tag takes one byte");
             o.pduTag = tag[0];
-        }
-        else if (flag == "--value") o.value = fromHex(arg());
-        else if (flag == "--no-bindings") o.noBindings = true;
-        else if (flag == "--size") o.size = number(arg());
-        else if (flag == "--trailing") o.trailing = number(arg());
-        else if (flag == "--cut") o.cut = number(arg());
-        else if (flag == "--raw") { o.hasRaw = true; o.raw = fromHex(arg()); }
-        else if (flag == "--from-other-port") o.fromOtherPort = true;
-        else fail("unknown option " + flag);
+        } else if (flag == "--value")
+            o.value = fromHex(arg());
+        else if (flag == "--no-bindings")
+            o.noBindings = true;
+        else if (flag == "--size")
+            o.size = number(arg());
+        else if (flag == "--trailing")
+            o.trailing = number(arg());
+        else if (flag == "--cut")
+            o.cut = number(arg());
+        else if (flag == "--raw") {
+            o.hasRaw = true;
+            o.raw = fromHex(arg());
+        } else if (flag == "--from-other-port")
+            o.fromOtherPort = true;
+        else
+            fail("unknown option " + flag);
     }
     return o;
 }
