@@ -61,6 +61,18 @@ const std::string kGetResponseText =
     "enterprise null\n"
     "binding 1 \"OID\" \"1.3.6.1.2.1.1.3.0\" = \"TimeTick\" \"100\"\n";
 
+// The datagram decodes to the 41-byte GetResponse's message, or (when it is
+// not to be accepted) to none.
+void expectGetResponseOrNone(const Bytes& datagram, bool accepted, const char* why) {
+    const std::unique_ptr<SnmpMessage> message = parse(datagram);
+    if (!accepted) {
+        EXPECT_EQ(message, nullptr) << why;
+        return;
+    }
+    ASSERT_NE(message, nullptr) << why;
+    EXPECT_EQ(describe(*message), kGetResponseText) << why;
+}
+
 // A v2c GetResponse with twelve bindings, long-form lengths on the message,
 // the PDU, the list and one value, and a last value of two bytes.
 Bytes largeResponse() {
@@ -227,13 +239,7 @@ TEST(MessageParser, ComparesTheOuterLengthWithTheWholeDatagramOnly) {
     for (const Case& c : cases) {
         Bytes datagram = hex(kGetResponse);
         datagram[1] = c.outerLength;
-        const std::unique_ptr<SnmpMessage> message = parse(datagram);
-        if (!c.accepted) {
-            EXPECT_EQ(message, nullptr) << c.why;
-            continue;
-        }
-        ASSERT_NE(message, nullptr) << c.why;
-        EXPECT_EQ(describe(*message), kGetResponseText) << c.why;
+        expectGetResponseOrNone(datagram, c.accepted, c.why);
     }
 }
 
@@ -253,13 +259,7 @@ TEST(MessageParser, ReadsTheOuterLengthInEitherForm) {
     for (const Case& c : cases) {
         Bytes datagram = hex(c.header);
         datagram.insert(datagram.end(), response.begin() + 2, response.end());
-        const std::unique_ptr<SnmpMessage> message = parse(datagram);
-        if (!c.accepted) {
-            EXPECT_EQ(message, nullptr) << c.header;
-            continue;
-        }
-        ASSERT_NE(message, nullptr) << c.header;
-        EXPECT_EQ(describe(*message), kGetResponseText) << c.header;
+        expectGetResponseOrNone(datagram, c.accepted, c.header);
     }
 }
 
