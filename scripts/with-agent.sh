@@ -9,7 +9,7 @@
 set -euo pipefail
 
 if [ "${QUILLOW_IN_NAMESPACE:-}" != 1 ]; then
-  QUILLOW_IN_NAMESPACE=1 exec unshare -rn bash "$0" "$@"
+  QUILLOW_IN_NAMESPACE=1 exec unshare -rnm bash "$0" "$@"
 fi
 
 community=${QUILLOW_COMMUNITY:-harbour}
@@ -31,6 +31,15 @@ stop_agent() {
 trap stop_agent EXIT
 
 ip link set lo up
+# A bare root (a fresh debootstrap one, say) may have no hosts file, and then
+# not even "localhost" resolves; inside the private mount namespace a copy of
+# /etc with one stands in for /etc.
+if ! grep -qsE '^127\.0\.0\.1[[:space:]](.*[[:space:]])?localhost([[:space:]]|$)' /etc/hosts; then
+  mkdir "$work/etc"
+  cp -a /etc/. "$work/etc/" 2>/dev/null || true
+  printf '127.0.0.1 localhost\n' >>"$work/etc/hosts"
+  mount --bind "$work/etc" /etc
+fi
 cat >"$work/snmpd.conf" <<CONF
 agentAddress udp:127.0.0.1:161
 rocommunity $community 127.0.0.1
