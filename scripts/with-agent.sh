@@ -15,6 +15,7 @@ fi
 community=${QUILLOW_COMMUNITY:-harbour}
 snmpd=$(command -v snmpd || echo /usr/sbin/snmpd)
 work=$(mktemp -d)
+etc_replaced=0
 # snmpd writes its state directory on the way out, so the folder is removed
 # only once it is gone.
 stop_agent() {
@@ -26,6 +27,8 @@ stop_agent() {
       sleep 0.05
     done
   fi
+  # The copy of /etc cannot be removed while it stands in for /etc.
+  if [ "$etc_replaced" = 1 ]; then umount -l /etc || true; fi
   rm -rf "$work" || true
 }
 trap stop_agent EXIT
@@ -39,6 +42,7 @@ if ! grep -qsE '^127\.0\.0\.1[[:space:]](.*[[:space:]])?localhost([[:space:]]|$)
   cp -a /etc/. "$work/etc/" 2>/dev/null || true
   printf '127.0.0.1 localhost\n' >>"$work/etc/hosts"
   mount --bind "$work/etc" /etc
+  etc_replaced=1
 fi
 cat >"$work/snmpd.conf" <<CONF
 agentAddress udp:127.0.0.1:161
