@@ -1,6 +1,5 @@
 #include "parser.h"
 
-#include <cstring>
 #include <new>
 
 #include "../values/counter64.h"
