@@ -29,6 +29,12 @@ void replace(std::unique_ptr<Value>& field, Argument argument) {
     field.reset(new (std::nothrow) Value(argument));
 }
 
+// The field's number as the caller's type, or 0 when the field is absent.
+template <typename Number, typename Value>
+Number numberOf(const std::unique_ptr<Value>& field) {
+    return field != nullptr ? static_cast<Number>(field->getValue()) : 0;
+}
+
 template <typename Value>
 const char* textOf(const std::unique_ptr<Value>& field) {
     return field != nullptr ? field->toText() : nullptr;

@@ -16,10 +16,6 @@ std::int32_t currentTimeSeconds() {
     return toSigned32(static_cast<std::uint32_t>(static_cast<std::uint64_t>(now) & 0xFFFFFFFFu));
 }
 
-std::int32_t valueOf(const std::unique_ptr<SnmpInteger>& field) {
-    return field != nullptr ? static_cast<std::int32_t>(field->getValue()) : 0;
-}
-
 }  // namespace
 
 BasicPdu::BasicPdu()
@@ -34,11 +30,11 @@ void BasicPdu::encode(std::uint8_t*& out) const {
 }
 
 void BasicPdu::setRequestId(std::int32_t value) { fields::replace(requestId_, value); }
-std::int32_t BasicPdu::getRequestId() const { return valueOf(requestId_); }
+std::int32_t BasicPdu::getRequestId() const { return fields::numberOf<std::int32_t>(requestId_); }
 void BasicPdu::setErrorIndex(std::int32_t value) { fields::replace(errorIndex_, value); }
-std::int32_t BasicPdu::getErrorIndex() const { return valueOf(errorIndex_); }
+std::int32_t BasicPdu::getErrorIndex() const { return fields::numberOf<std::int32_t>(errorIndex_); }
 void BasicPdu::setErrorStatus(std::int32_t value) { fields::replace(errorStatus_, value); }
-std::int32_t BasicPdu::getErrorStatus() const { return valueOf(errorStatus_); }
+std::int32_t BasicPdu::getErrorStatus() const { return fields::numberOf<std::int32_t>(errorStatus_); }
 
 std::size_t BasicPdu::headerSize() const {
     return fields::sizeOf(requestId_) + fields::sizeOf(errorStatus_) + fields::sizeOf(errorIndex_);

@@ -19,17 +19,11 @@ void TrapPdu::encode(std::uint8_t*& out) const {
 }
 
 void TrapPdu::setGenericTrap(std::int32_t value) { replace(genericTrap_, value); }
-std::int32_t TrapPdu::getGenericTrap() const {
-    return genericTrap_ != nullptr ? static_cast<std::int32_t>(genericTrap_->getValue()) : 0;
-}
+std::int32_t TrapPdu::getGenericTrap() const { return fields::numberOf<std::int32_t>(genericTrap_); }
 void TrapPdu::setSpecificTrap(std::int32_t value) { replace(specificTrap_, value); }
-std::int32_t TrapPdu::getSpecificTrap() const {
-    return specificTrap_ != nullptr ? static_cast<std::int32_t>(specificTrap_->getValue()) : 0;
-}
+std::int32_t TrapPdu::getSpecificTrap() const { return fields::numberOf<std::int32_t>(specificTrap_); }
 void TrapPdu::setTimeStamp(std::uint32_t value) { replace(timeStamp_, value); }
-std::uint32_t TrapPdu::getTimeStamp() const {
-    return timeStamp_ != nullptr ? static_cast<std::uint32_t>(timeStamp_->getValue()) : 0;
-}
+std::uint32_t TrapPdu::getTimeStamp() const { return fields::numberOf<std::uint32_t>(timeStamp_); }
 void TrapPdu::setAgentAddress(const char* text) { replace(agentAddress_, text); }
 const char* TrapPdu::getAgentAddress() const { return textOf(agentAddress_); }
 void TrapPdu::setEnterprise(const char* text) { replace(enterprise_, text); }
